@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds Vantor with CMake and Ninja.
+# Usage: scripts/build.sh BUILD_DIR [extra cmake arguments...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$1
+shift
+cmake -S "$root" -B "$build_dir" -G Ninja "$@" >/dev/null
+cmake --build "$build_dir"
