@@ -1,0 +1,45 @@
+// The game's window, input and time, one function per call of the classic windowing interface the
+// game is written against. Behind them sits a backend: the real window library, or a scripted one
+// that tests drive. No other folder talks to the window library directly.
+#pragma once
+
+namespace vantor::platform {
+
+// Key codes: letters are their upper-case character codes; the rest follow the window library.
+constexpr int KEY_SPACE = 32;
+constexpr int KEY_ESC = 256;
+constexpr int KEY_F1 = 290;  // F2..F12 follow consecutively
+constexpr int KEY_F12 = KEY_F1 + 11;
+constexpr int PRESS = 1;
+constexpr int RELEASE = 0;
+
+// Window hint targets and values for openWindowHint.
+constexpr int OPENGL_VERSION_MAJOR = 1;
+constexpr int OPENGL_VERSION_MINOR = 2;
+constexpr int OPENGL_PROFILE = 3;
+constexpr int OPENGL_CORE_PROFILE = 1;
+
+// Window modes for openWindow, and parameters for enable/disable and getWindowParam.
+constexpr int WINDOW = 0;
+constexpr int FULLSCREEN = 1;
+constexpr int MOUSE_CURSOR = 1;
+constexpr int OPENED = 1;
+
+bool init();
+void openWindowHint(int target, int hint);
+bool openWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
+                int depthBits, int stencilBits, int mode);
+void setWindowTitle(const char* title);
+void enable(int feature);
+void disable(int feature);
+int getWindowParam(int param);
+void getWindowSize(int* width, int* height);
+int getKey(int key);
+void getMousePos(int* x, int* y);
+void setMousePos(int x, int y);
+int getMouseWheel();
+double getTime();
+void swapBuffers();
+void terminate();
+
+}  // namespace vantor::platform
