@@ -42,4 +42,9 @@ double getTime();
 void swapBuffers();
 void terminate();
 
+// For tests: an invisible 3.3 core window whose context is current, with the GL entry points
+// loaded. Returns false (after printing why) when no context can be made, e.g. without a display.
+bool openHiddenContext(int width, int height);
+void closeHiddenContext();
+
 }  // namespace vantor::platform

@@ -1,0 +1,232 @@
+// The real backend of the platform calls: one window library (GLFW 3) window with its context.
+// Input and time go through a scripted stand-in instead while a test has installed one.
+#include "platform/platform.hpp"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <iostream>
+
+#include "platform/scripted_input.hpp"
+
+namespace vantor::platform {
+
+namespace {
+
+GLFWwindow* window = nullptr;
+ScriptedInput* script = nullptr;
+int wheelPosition = 0;
+
+struct FramebufferHints {
+    int major = 1;
+    int minor = 0;
+    bool core = false;
+};
+FramebufferHints hints;
+
+// Callbacks only record state; the game reads it once per frame.
+void onScroll(GLFWwindow*, double, double yOffset) {
+    wheelPosition += static_cast<int>(yOffset);
+}
+
+void applyContextHints() {
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, hints.major);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, hints.minor);
+    glfwWindowHint(GLFW_OPENGL_PROFILE,
+                   hints.core ? GLFW_OPENGL_CORE_PROFILE : GLFW_OPENGL_ANY_PROFILE);
+}
+
+void attachWindow(GLFWwindow* created) {
+    window = created;
+    wheelPosition = 0;
+    glfwMakeContextCurrent(window);
+    glfwSetScrollCallback(window, onScroll);
+}
+
+}  // namespace
+
+void useScriptedInput(ScriptedInput* installed) {
+    script = installed;
+}
+ScriptedInput* scriptedInput() {
+    return script;
+}
+
+bool init() {
+    return glfwInit() == GLFW_TRUE;
+}
+
+void openWindowHint(int target, int hint) {
+    switch (target) {
+        case OPENGL_VERSION_MAJOR:
+            hints.major = hint;
+            break;
+        case OPENGL_VERSION_MINOR:
+            hints.minor = hint;
+            break;
+        case OPENGL_PROFILE:
+            hints.core = hint == OPENGL_CORE_PROFILE;
+            break;
+        default:
+            break;
+    }
+}
+
+bool openWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
+                int depthBits, int stencilBits, int mode) {
+    applyContextHints();
+    glfwWindowHint(GLFW_RED_BITS, redBits);
+    glfwWindowHint(GLFW_GREEN_BITS, greenBits);
+    glfwWindowHint(GLFW_BLUE_BITS, blueBits);
+    glfwWindowHint(GLFW_ALPHA_BITS, alphaBits);
+    // A soft request: the closest format wins, so a driver offering 24 depth bits still opens.
+    glfwWindowHint(GLFW_DEPTH_BITS, depthBits);
+    glfwWindowHint(GLFW_STENCIL_BITS, stencilBits);
+    GLFWmonitor* monitor = mode == FULLSCREEN ? glfwGetPrimaryMonitor() : nullptr;
+    GLFWwindow* created = glfwCreateWindow(width, height, "", monitor, nullptr);
+    if (created == nullptr) {
+        return false;
+    }
+    attachWindow(created);
+    return true;
+}
+
+void setWindowTitle(const char* title) {
+    if (window != nullptr) {
+        glfwSetWindowTitle(window, title);
+    }
+}
+
+void enable(int feature) {
+    if (feature != MOUSE_CURSOR) {
+        return;
+    }
+    if (script != nullptr) {
+        script->cursorShown = true;
+    } else if (window != nullptr) {
+        glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
+    }
+}
+
+void disable(int feature) {
+    if (feature != MOUSE_CURSOR) {
+        return;
+    }
+    if (script != nullptr) {
+        script->cursorShown = false;
+    } else if (window != nullptr) {
+        glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    }
+}
+
+int getWindowParam(int param) {
+    if (param != OPENED) {
+        return 0;
+    }
+    if (script != nullptr) {
+        return script->windowOpen ? 1 : 0;
+    }
+    return window != nullptr && !glfwWindowShouldClose(window) ? 1 : 0;
+}
+
+void getWindowSize(int* width, int* height) {
+    int w = 0;
+    int h = 0;
+    if (window != nullptr) {
+        glfwGetWindowSize(window, &w, &h);
+    }
+    *width = w;
+    *height = h;
+}
+
+int getKey(int key) {
+    if (script != nullptr) {
+        return key >= 0 && key < ScriptedInput::keyCount ? script->keys[key] : RELEASE;
+    }
+    if (window == nullptr) {
+        return RELEASE;
+    }
+    return glfwGetKey(window, key) == GLFW_PRESS ? PRESS : RELEASE;
+}
+
+void getMousePos(int* x, int* y) {
+    if (script != nullptr) {
+        *x = script->mouseX;
+        *y = script->mouseY;
+        return;
+    }
+    double cursorX = 0.0;
+    double cursorY = 0.0;
+    if (window != nullptr) {
+        glfwGetCursorPos(window, &cursorX, &cursorY);
+    }
+    *x = static_cast<int>(cursorX);
+    *y = static_cast<int>(cursorY);
+}
+
+void setMousePos(int x, int y) {
+    if (script != nullptr) {
+        script->mouseX = x;
+        script->mouseY = y;
+    } else if (window != nullptr) {
+        glfwSetCursorPos(window, x, y);
+    }
+}
+
+int getMouseWheel() {
+    return script != nullptr ? script->wheel : wheelPosition;
+}
+
+double getTime() {
+    return script != nullptr ? script->time : glfwGetTime();
+}
+
+void swapBuffers() {
+    if (window != nullptr) {
+        glfwSwapBuffers(window);
+    }
+    glfwPollEvents();
+}
+
+void terminate() {
+    glfwTerminate();
+    window = nullptr;
+}
+
+bool openHiddenContext(int width, int height) {
+    if (!init()) {
+        std::cout << "hidden context: failed to init glfw (is there a display?)" << std::endl;
+        return false;
+    }
+    hints = FramebufferHints{3, 3, true};
+    glfwDefaultWindowHints();
+    applyContextHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    GLFWwindow* created = glfwCreateWindow(width, height, "Vantor test", nullptr, nullptr);
+    if (created == nullptr) {
+        std::cout << "hidden context: failed to open a 3.3 core window" << std::endl;
+        glfwTerminate();
+        return false;
+    }
+    attachWindow(created);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::cout << "hidden context: failed to init glew" << std::endl;
+        closeHiddenContext();
+        return false;
+    }
+    // The extension loader can leave an error pending; tests start from a clean slate.
+    glGetError();
+    return true;
+}
+
+void closeHiddenContext() {
+    if (window != nullptr) {
+        glfwDestroyWindow(window);
+    }
+    terminate();
+}
+
+}  // namespace vantor::platform

@@ -1,0 +1,8 @@
+// Drawing of one frame.
+#pragma once
+
+namespace vantor {
+
+void renderFrame();
+
+}  // namespace vantor

@@ -1,0 +1,36 @@
+// The process-wide hidden context behind GlTest. It stays open until the process exits, so
+// that GL objects made by one suite never outlive the context they belong to.
+#include "gl/support/gl_test.hpp"
+
+#include "platform/platform.hpp"
+
+namespace vantor::test {
+
+namespace {
+
+enum class ContextState { NotTried, Open, Failed };
+ContextState contextState = ContextState::NotTried;
+
+}  // namespace
+
+bool ensureGlContext() {
+    if (contextState == ContextState::NotTried) {
+        contextState = platform::openHiddenContext(contextWidth, contextHeight)
+                           ? ContextState::Open
+                           : ContextState::Failed;
+    }
+    return contextState == ContextState::Open;
+}
+
+void GlTest::SetUpTestSuite() {
+    ensureGlContext();
+}
+
+void GlTest::SetUp() {
+    ASSERT_TRUE(ensureGlContext()) << "no GL context: run GL tests under xvfb-run";
+    // A previous test may have left an error pending; it must not be blamed on this one.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+}  // namespace vantor::test
