@@ -1,0 +1,53 @@
+// The text overlay: lines of text drawn over the finished frame from a 16x16 grid bitmap font.
+// The geometry is built on the CPU per call; the GL resources live until the process ends.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <vector>
+
+namespace vantor {
+
+namespace scene {
+class ShaderProgram;
+}
+
+// Overlay units: x from 0 to 800 and y from 0 to 600 (upwards) cover the window.
+constexpr int overlayWidth = 800;
+constexpr int overlayHeight = 600;
+
+struct TextOverlay {
+    GLuint fontTexture = 0;
+    GLuint textVao = 0;
+    GLuint textVertexBuffer = 0;
+    GLuint textUvBuffer = 0;
+    scene::ShaderProgram* textShader = nullptr;
+    GLint textSamplerLocation = -1;
+};
+
+extern TextOverlay textOverlay;
+
+struct TextPoint {
+    float x;
+    float y;
+};
+
+// Six positions and six texture coordinates per character: two triangles per glyph quad.
+struct TextQuads {
+    std::vector<TextPoint> positions;
+    std::vector<TextPoint> uvs;
+};
+
+// The quads of one line with its first cell's bottom-left corner at (x, y); cells are size x size
+// and follow each other to the right. Bytes are read as unsigned codes 0..255, so every code,
+// including those above 127, selects a cell inside the grid.
+TextQuads buildTextQuads(const char* text, int x, int y, int size);
+
+// Makes the font texture, the vertex array, the two buffers and the text program.
+void initText();
+// Reads "Models/Holstein.tga" into a new mipmapped texture and returns its name.
+GLuint loadFontTexture();
+// Draws one line into the bound framebuffer in overlay units.
+void printText(const char* text, int x, int y, int size);
+
+}  // namespace vantor
