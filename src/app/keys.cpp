@@ -1,0 +1,106 @@
+// handleKeys: every toggling key acts once per press, in a fixed order, even while paused.
+#include "app/keys.hpp"
+
+#include <GL/glew.h>
+
+#include "app/settings.hpp"
+#include "platform/platform.hpp"
+
+namespace vantor {
+
+KeyLatches keyLatches;
+
+namespace {
+
+constexpr int bloomBlendModeCount = 4;
+constexpr int lensFlareModeCount = 3;
+constexpr int windowCentreX = 800;
+constexpr int windowCentreY = 450;
+
+void applyPolygonMode(bool wireframe) {
+    glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+}
+
+void applyBlending(bool enabled) {
+    if (enabled) {
+        glEnable(GL_BLEND);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+// True on the first call that sees the key down; the latch then holds until a call sees it up.
+bool newlyPressed(int key, bool& latch) {
+    const bool down = platform::getKey(key) == platform::PRESS;
+    const bool pressed = down && !latch;
+    latch = down;
+    return pressed;
+}
+
+bool functionKeyPressed(int number) {
+    return newlyPressed(platform::KEY_F1 + number - 1, keyLatches.functionKeys[number - 1]);
+}
+
+void togglePause() {
+    settings.paused = !settings.paused;
+    // A paused game hands the pointer back to the desktop; steering measures from the centre.
+    if (settings.paused) {
+        platform::enable(platform::MOUSE_CURSOR);
+    } else {
+        platform::disable(platform::MOUSE_CURSOR);
+    }
+    platform::setMousePos(windowCentreX, windowCentreY);
+}
+
+}  // namespace
+
+const KeyGlEffects glKeyEffects{applyPolygonMode, applyBlending};
+
+bool handleKeys() {
+    return handleKeys(glKeyEffects);
+}
+
+bool handleKeys(const KeyGlEffects& effects) {
+    if (functionKeyPressed(1)) {
+        settings.showHelp = !settings.showHelp;
+    }
+    if (functionKeyPressed(2)) {
+        settings.showFps = !settings.showFps;
+    }
+    if (functionKeyPressed(3)) {
+        settings.wireframe = !settings.wireframe;
+        effects.polygonMode(settings.wireframe);
+    }
+    if (functionKeyPressed(4)) {
+        settings.textureBilinear = !settings.textureBilinear;
+    }
+    if (functionKeyPressed(5)) {
+        settings.mipmapBilinear = !settings.mipmapBilinear;
+    }
+    if (functionKeyPressed(6)) {
+        settings.shadowMapping = !settings.shadowMapping;
+    }
+    if (functionKeyPressed(7)) {
+        settings.bloomBlendMode = (settings.bloomBlendMode + 1) % bloomBlendModeCount;
+    }
+    if (functionKeyPressed(8)) {
+        settings.frustumCulling = !settings.frustumCulling;
+    }
+    if (functionKeyPressed(9)) {
+        settings.transparency = !settings.transparency;
+        effects.blending(settings.transparency);
+    }
+    if (functionKeyPressed(10)) {
+        settings.lensFlareMode = (settings.lensFlareMode + 1) % lensFlareModeCount;
+    }
+    if (newlyPressed('P', keyLatches.pause)) {
+        togglePause();
+    }
+    // Escape needs no latch: holding it is enough to end the game.
+    if (platform::getKey(platform::KEY_ESC) != platform::RELEASE) {
+        return false;
+    }
+    return platform::getWindowParam(platform::OPENED) != 0;
+}
+
+}  // namespace vantor
