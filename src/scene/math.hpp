@@ -3,6 +3,9 @@
 // the GPU unchanged (glUniformMatrix4fv with transpose GL_FALSE).
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 namespace vantor::scene {
 
 struct vec2 {
@@ -105,6 +108,13 @@ struct Frustum {
     // dot(normal, p) + d is the signed world distance of p, positive inside.
     void extractPlanes(const mat4& projectionView);
 };
+
+// The float whose IEEE-754 bit pattern is bits, for constants that must be exact to the bit.
+inline float floatFromBits(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 // --- vector operations ---
 
