@@ -1,2 +1,7 @@
-// Program entry: hands over to the start-up, the main loop and the shutdown of the game.
-int main() { return 0; }
+// Program entry: start-up, then the main loop until Escape or a closed window.
+#include "app/main_loop.hpp"
+
+int main() {
+    vantor::initialize();
+    return vantor::runMainLoop();
+}

@@ -1,0 +1,191 @@
+// Start-up in its fixed order and the main loop. Fatal start-up errors print one line and end
+// the process; everything after start-up goes on, reporting GL errors one per frame.
+#include "app/main_loop.hpp"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+
+#include "app/game_state.hpp"
+#include "app/keys.hpp"
+#include "app/scene_assembly.hpp"
+#include "app/world_update.hpp"
+#include "platform/fatal_exit.hpp"
+#include "platform/platform.hpp"
+#include "render/frame.hpp"
+#include "render/render_targets.hpp"
+#include "render/text_overlay.hpp"
+
+namespace vantor {
+
+namespace {
+
+constexpr int windowWidth = 1600;
+constexpr int windowHeight = 900;
+constexpr int colourBits = 8;
+constexpr int depthBits = 32;
+constexpr int stencilBits = 8;
+constexpr int windowCentreX = windowWidth / 2;
+constexpr int windowCentreY = windowHeight / 2;
+
+// A zero step (two frames at the same clock tick) makes an infinite rate; the line stays
+// readable and bounded whatever the update left behind.
+constexpr double maxShownFps = 99999.0;
+
+constexpr int fpsSize = 20;
+constexpr int helpX = 0;
+constexpr int helpTop = 585;
+constexpr int helpSpacing = 15;
+constexpr int helpSize = 15;
+constexpr int winX = 130;
+constexpr int winY = 350;
+constexpr int winSize = 50;
+
+[[noreturn]] void fatal(const char* message) {
+    std::cout << message << std::endl;
+    platform::pauseAndExit();
+}
+
+void openWindowAndContext() {
+    if (!platform::init()) {
+        fatal("failed to init glfw");
+    }
+    platform::openWindowHint(platform::OPENGL_VERSION_MAJOR, 3);
+    platform::openWindowHint(platform::OPENGL_VERSION_MINOR, 3);
+    platform::openWindowHint(platform::OPENGL_PROFILE, platform::OPENGL_CORE_PROFILE);
+    if (!platform::openWindow(windowWidth, windowHeight, colourBits, colourBits, colourBits,
+                              colourBits, depthBits, stencilBits, platform::FULLSCREEN)) {
+        platform::terminate();
+        fatal("failed to open window");
+    }
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        fatal("failed to init glew");
+    }
+    // The extension loader may leave an error behind; the first frame must not report it.
+    glGetError();
+}
+
+void setFixedGlState() {
+    glClearColor(0.14f, 0.25f, 0.43f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_CULL_FACE);
+}
+
+const char* onOff(bool value) {
+    return value ? "on" : "off";
+}
+const char* filterName(bool bilinear) {
+    return bilinear ? "bilinear" : "nearest";
+}
+
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, pattern, args...);
+    return buffer;
+}
+
+void drawOverlay() {
+    for (const OverlayLine& line : overlayLines(settings, fps, gameWon)) {
+        printText(line.text.c_str(), line.x, line.y, line.size);
+    }
+}
+
+}  // namespace
+
+void initialize() {
+    openWindowAndContext();
+    platform::setWindowTitle("Vantor");
+    platform::disable(platform::MOUSE_CURSOR);
+    setFixedGlState();
+    assembleScene();
+    platform::setMousePos(windowCentreX, windowCentreY);
+    createRenderTargets();
+}
+
+int runMainLoop() {
+    double previousTime = platform::getTime();
+    bool keepRunning = true;
+    do {
+        keepRunning = runFrame(previousTime);
+    } while (keepRunning);
+    cleanUp();
+    platform::terminate();
+    return 0;
+}
+
+bool runFrame(double& previousTime) {
+    const bool keepRunning = handleKeys();
+    // While paused the clock is not advanced: the first step afterwards spans the whole pause,
+    // and the update clamps it.
+    if (!settings.paused) {
+        const double now = platform::getTime();
+        const double dt = now - previousTime;
+        previousTime = now;
+        updateWorld(dt);
+        renderFrame();
+    }
+    drawOverlay();
+    platform::swapBuffers();
+    reportGlError();
+    return keepRunning;
+}
+
+void reportGlError() {
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR) {
+        std::cout << "gl error detected: " << static_cast<unsigned>(error) << std::endl;
+    }
+}
+
+std::string fpsLineText(double fps) {
+    const double shown = std::isnan(fps) || fps < 0.0 ? 0.0 : std::min(fps, maxShownFps);
+    return format("%.0f FPS", shown);
+}
+
+std::vector<OverlayLine> helpLines(const Settings& shown) {
+    const std::string texts[] = {
+        "Movement: WASD",
+        format("Pause (P): %s", onOff(shown.paused)),
+        "Show FPS (F2)",
+        format("Wireframe (F3): %s", onOff(shown.wireframe)),
+        format("Texturesampling (F4): %s", filterName(shown.textureBilinear)),
+        format("Mipmapsampling (F5): %s", filterName(shown.mipmapBilinear)),
+        format("Shadowmapping (F6): %s", onOff(shown.shadowMapping)),
+        format("Bloom Blendmode (F7): %i", shown.bloomBlendMode),
+        format("Frustum Culling (F8): %s", onOff(shown.frustumCulling)),
+        format("Transparency (F9): %s", onOff(shown.transparency)),
+        format("Lens Flares (F10): %i", shown.lensFlareMode),
+    };
+    std::vector<OverlayLine> lines;
+    int y = helpTop;
+    for (const std::string& text : texts) {
+        lines.push_back({text, helpX, y, helpSize});
+        y -= helpSpacing;
+    }
+    return lines;
+}
+
+std::vector<OverlayLine> overlayLines(const Settings& shown, double fps, bool won) {
+    std::vector<OverlayLine> lines;
+    if (shown.showFps) {
+        lines.push_back({fpsLineText(fps), 0, 0, fpsSize});
+    }
+    if (shown.showHelp) {
+        for (OverlayLine& line : helpLines(shown)) {
+            lines.push_back(std::move(line));
+        }
+    }
+    if (won) {
+        lines.push_back({"Yay You Won!", winX, winY, winSize});
+    }
+    return lines;
+}
+
+}  // namespace vantor
