@@ -1,0 +1,192 @@
+// Reads a model file into a VisibleObject: one Mesh per mesh reference in node-walk order, the
+// diffuse textures of each material, then the collision model and bounding box from the same
+// triangles. Nothing of the imported scene outlives loadModel.
+#include "assets/model_import.hpp"
+
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <assimp/Importer.hpp>
+#include <cmath>
+#include <cstdint>
+#include <iostream>
+#include <vector>
+
+#include "assets/texture_loader.hpp"
+#include "collision/c_box.hpp"
+#include "collision/coldet/collision_model_3d_impl.hpp"
+#include "scene/visible_object.hpp"
+
+static_assert(vantor::modelImportFlags == (aiProcess_CalcTangentSpace | aiProcess_Triangulate |
+                                           aiProcess_GenSmoothNormals | aiProcess_FlipUVs),
+              "import flags drifted from the library's post-processing steps");
+
+namespace vantor::scene {
+
+namespace {
+
+const vec3 defaultTangent{1.0f, 0.0f, 0.0f};
+const vec3 defaultColor{0.7f, 0.7f, 0.7f};
+constexpr unsigned int triangleIndexCount = 3;
+
+vec3 toVec3(const aiVector3D& v) {
+    return vec3{v.x, v.y, v.z};
+}
+
+Vertex importVertex(const aiMesh& mesh, unsigned int i) {
+    Vertex vertex{};
+    vertex.position = toVec3(mesh.mVertices[i]);
+    vertex.normal = importNormal(mesh, i);
+    vertex.tangent = mesh.HasTangentsAndBitangents() ? toVec3(mesh.mTangents[i]) : defaultTangent;
+    if (mesh.HasVertexColors(0)) {
+        const aiColor4D& c = mesh.mColors[0][i];
+        vertex.color = vec3{c.r, c.g, c.b};
+    } else {
+        vertex.color = defaultColor;
+    }
+    if (mesh.HasTextureCoords(0)) {
+        vertex.uv = vec2{mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y};
+    } else {
+        vertex.uv = vec2{0.0f, 0.0f};
+    }
+    return vertex;
+}
+
+// Only whole triangles within the vertex array are kept: every consumer reads the index array in
+// threes, so a point or line face would shift all later triangles, and a bad index would read
+// past the vertices.
+std::vector<std::uint32_t> importTriangles(const aiMesh& mesh, const char* path) {
+    std::vector<std::uint32_t> indices;
+    indices.reserve(static_cast<std::size_t>(mesh.mNumFaces) * triangleIndexCount);
+    unsigned int outOfRange = 0;
+    for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != triangleIndexCount) {
+            continue;
+        }
+        bool inRange = true;
+        for (unsigned int k = 0; k < triangleIndexCount; ++k) {
+            inRange = inRange && face.mIndices[k] < mesh.mNumVertices;
+        }
+        if (!inRange) {
+            ++outOfRange;
+            continue;
+        }
+        indices.insert(indices.end(), face.mIndices, face.mIndices + triangleIndexCount);
+    }
+    if (outOfRange > 0) {
+        std::cout << "Skipped " << outOfRange << " faces with vertex indices out of range in "
+                  << path << std::endl;
+    }
+    return indices;
+}
+
+std::vector<Texture> importDiffuseTextures(const aiMaterial* material) {
+    std::vector<Texture> textures;
+    if (material == nullptr) {
+        return textures;
+    }
+    for (unsigned int t = 0; t < aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE); ++t) {
+        aiString name;
+        aiGetMaterialTexture(material, aiTextureType_DIFFUSE, t, &name, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr);
+        textures.push_back(Texture{loadTexture(name.C_Str()), 0});
+    }
+    return textures;
+}
+
+Mesh* processMesh(const aiMesh& mesh, const aiScene& scene, const char* path) {
+    const aiMaterial* material =
+        mesh.mMaterialIndex < scene.mNumMaterials ? scene.mMaterials[mesh.mMaterialIndex] : nullptr;
+
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh.mNumVertices);
+    for (unsigned int i = 0; i < mesh.mNumVertices; ++i) {
+        vertices.push_back(importVertex(mesh, i));
+    }
+    const std::vector<std::uint32_t> indices = importTriangles(mesh, path);
+    const std::vector<Texture> textures = importDiffuseTextures(material);
+    return new Mesh(vertices, indices, &textures);
+}
+
+void processNode(const aiNode& node, const aiScene& scene, const char* path,
+                 std::vector<Mesh*>& meshes) {
+    for (unsigned int m = 0; m < node.mNumMeshes; ++m) {
+        const unsigned int meshIndex = node.mMeshes[m];
+        if (meshIndex < scene.mNumMeshes && scene.mMeshes[meshIndex] != nullptr) {
+            meshes.push_back(processMesh(*scene.mMeshes[meshIndex], scene, path));
+        }
+    }
+    for (unsigned int c = 0; c < node.mNumChildren; ++c) {
+        processNode(*node.mChildren[c], scene, path, meshes);
+    }
+}
+
+// Running bounds in double so that many small coordinates do not drift; narrowed once at the end.
+struct Bounds {
+    double min[3] = {0.0, 0.0, 0.0};
+    double max[3] = {0.0, 0.0, 0.0};
+    bool hasPoint = false;
+
+    void add(const vec3& p) {
+        const double c[3] = {p.x, p.y, p.z};
+        if (!hasPoint) {
+            for (int a = 0; a < 3; ++a) {
+                min[a] = max[a] = c[a];
+            }
+            hasPoint = true;
+        }
+        for (int a = 0; a < 3; ++a) {
+            if (min[a] > c[a]) {
+                min[a] = c[a];
+            }
+            if (c[a] > max[a]) {
+                max[a] = c[a];
+            }
+        }
+    }
+};
+
+}  // namespace
+
+void VisibleObject::loadModel(const char* path) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, modelImportFlags);
+    // Only a scene flagged incomplete and nothing else is refused; other flag bits alongside it
+    // still describe usable geometry.
+    if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
+        scene->mRootNode == nullptr) {
+        std::cout << modelOpenFailedMessage << path << std::endl;
+        return;
+    }
+    processNode(*scene->mRootNode, *scene, path, meshes);
+    buildCollision();
+}
+
+void VisibleObject::buildCollision() {
+    collisionModel = new COLDET::CollisionModel3DImpl();
+    Bounds bounds;
+    for (const Mesh* mesh : meshes) {
+        for (std::size_t t = 0; t + 2 < mesh->indices.size(); t += 3) {
+            float corners[3][3];
+            for (int k = 0; k < 3; ++k) {
+                const vec3& p = mesh->vertices[mesh->indices[t + k]].position;
+                bounds.add(p);
+                corners[k][0] = p.x;
+                corners[k][1] = p.y;
+                corners[k][2] = p.z;
+            }
+            collisionModel->addTriangle(corners[0], corners[1], corners[2]);
+        }
+    }
+    // A model without triangles gets an empty box at the origin.
+    const vec3 low{static_cast<float>(bounds.min[0]), static_cast<float>(bounds.min[1]),
+                   static_cast<float>(bounds.min[2])};
+    const vec3 high{static_cast<float>(bounds.max[0]), static_cast<float>(bounds.max[1]),
+                    static_cast<float>(bounds.max[2])};
+    collisionShape = new collision::CBox(low, high);
+    collisionModel->finalize();
+}
+
+}  // namespace vantor::scene
