@@ -34,6 +34,18 @@ vec3 toVec3(const aiVector3D& v) {
     return vec3{v.x, v.y, v.z};
 }
 
+// Normal generation marks the vertices of point and line faces with NaN; they have no normal.
+vec3 importNormal(const aiMesh& mesh, unsigned int i) {
+    if (!mesh.HasNormals()) {
+        return vec3{0.0f, 0.0f, 0.0f};
+    }
+    const aiVector3D& n = mesh.mNormals[i];
+    if (!std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z)) {
+        return vec3{0.0f, 0.0f, 0.0f};
+    }
+    return toVec3(n);
+}
+
 Vertex importVertex(const aiMesh& mesh, unsigned int i) {
     Vertex vertex{};
     vertex.position = toVec3(mesh.mVertices[i]);
