@@ -1,5 +1,6 @@
-// The one scene of the run: the shader programs, the single objects and the three lists through which
-// the world update and the render passes walk the scene. Filled at start-up, released by cleanUp.
+// The one scene of the run: the shader programs, the single objects and the three lists through
+// which the world update and the render passes walk the scene. Filled at start-up, released by
+// cleanUp.
 #pragma once
 
 #include <cstdint>
