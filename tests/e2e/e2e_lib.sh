@@ -1,0 +1,114 @@
+# Shared helpers of the end-to-end tests: start the game in a data folder, find its window, hold
+# keys until the screen answers, compare screenshot regions, wait for the exit status.
+# Sourced by the *_test.sh scripts; they run inside an X server (xvfb-run).
+set -euo pipefail
+
+e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# One frame of the full pipeline takes most of a second in software; allow a generous margin.
+wait_limit=${VANTOR_E2E_WAIT:-40}
+work=$(mktemp -d)
+game_log=$work/game.log
+game_pid=""
+game_status=""
+window=""
+
+cleanup() {
+    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then
+        kill "$game_pid" 2>/dev/null || true
+        wait "$game_pid" 2>/dev/null || true
+    fi
+    if [ -n "${VANTOR_E2E_KEEP:-}" ]; then
+        echo "screenshots kept in $work"
+    else
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- game output:"
+    cat "$game_log" 2>/dev/null || true
+    exit 1
+}
+
+# start_game BINARY DATA_DIR: runs the game with the data folder as working directory and stdin
+# not a terminal, so a fatal start-up error ends it without waiting.
+start_game() {
+    (cd "$2" && exec "$1" >"$game_log" 2>&1 </dev/null) &
+    game_pid=$!
+}
+
+game_running() { kill -0 "$game_pid" 2>/dev/null; }
+
+# wait_for_window: sets $window to the game's window once it carries its title.
+wait_for_window() {
+    local deadline=$((SECONDS + wait_limit))
+    while [ $SECONDS -lt $deadline ]; do
+        window=$(xdotool search --name '^Vantor$' 2>/dev/null | head -n 1 || true)
+        [ -n "$window" ] && return 0
+        game_running || fail "the game ended before opening its window"
+        sleep 0.1
+    done
+    fail "no window titled Vantor after ${wait_limit}s"
+}
+
+# shot FILE [GEOMETRY]: the screen, or one region of it (WxH+X+Y).
+shot() {
+    if [ $# -ge 2 ]; then
+        import -window root -crop "$2" +repage "$1"
+    else
+        import -window root "$1"
+    fi
+}
+
+# changed_pixels A B: how many pixels differ by more than a little between two images.
+changed_pixels() {
+    compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true
+}
+
+# wait_for_first_frame: the window shows something other than plain black.
+wait_for_first_frame() {
+    local deadline=$((SECONDS + wait_limit))
+    while [ $SECONDS -lt $deadline ]; do
+        shot "$work/first.png"
+        [ "$(convert "$work/first.png" -format '%[fx:maxima]' info:)" != 0 ] && return 0
+        game_running || fail "the game ended before drawing a frame"
+        sleep 0.2
+    done
+    fail "no frame drawn after ${wait_limit}s"
+}
+
+# hold_until_changed KEY GEOMETRY NAME: holds KEY down until the region differs from how it
+# looked before the press (so the game saw the key in at least one frame), then releases it.
+# Leaves NAME-before.png and NAME-after.png in $work.
+hold_until_changed() {
+    local key=$1 region=$2 name=$3
+    local before=$work/$name-before.png after=$work/$name-after.png
+    shot "$before" "$region"
+    xdotool keydown "$key"
+    local deadline=$((SECONDS + wait_limit)) changed=0
+    while [ $SECONDS -lt $deadline ]; do
+        shot "$after" "$region"
+        changed=$(changed_pixels "$before" "$after")
+        [ "$changed" -gt "${min_changed:-200}" ] && break
+        game_running || break
+        sleep 0.1
+    done
+    xdotool keyup "$key"
+    [ "$changed" -gt "${min_changed:-200}" ] ||
+        fail "$key did not change region $region ($changed pixels differ)"
+    echo "$key changed $changed pixels in $region"
+}
+
+# wait_for_exit: sets $game_status once the game has ended on its own.
+wait_for_exit() {
+    local deadline=$((SECONDS + wait_limit))
+    while game_running && [ $SECONDS -lt $deadline ]; do
+        sleep 0.1
+    done
+    game_running && fail "the game is still running after ${wait_limit}s"
+    game_status=0
+    wait "$game_pid" || game_status=$?
+    game_pid=""
+}
