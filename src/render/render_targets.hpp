@@ -1,8 +1,45 @@
-// The off-screen render targets of the frame.
+// The six off-screen render targets of the frame, grouped by role: the two-moment shadow map and
+// its blur partner, the scene image, and the three images of the post-processing chain.
 #pragma once
+
+#include <GL/glew.h>
 
 namespace vantor {
 
+// One framebuffer with its colour texture and, for the two targets that depth-test, its depth
+// renderbuffer (0 where there is none).
+struct RenderTarget {
+    GLuint framebuffer = 0;
+    GLuint texture = 0;
+    GLuint depthBuffer = 0;
+    GLsizei width = 0;
+    GLsizei height = 0;
+};
+
+struct RenderTargets {
+    RenderTarget shadow;      // RG32F moments; depth pass, second shadow blur
+    RenderTarget shadowBlur;  // RG32F; first shadow blur
+    RenderTarget scene;       // sky box, objects and sprite flares
+    RenderTarget bright;      // bright passes, odd blur passes
+    RenderTarget brightBlur;  // even blur passes, lens-flare features
+    RenderTarget compose;     // scene and bloom, when the screen-space lens flare follows
+};
+
+constexpr GLsizei shadowMapSize = 1600;
+constexpr GLsizei screenWidth = 1600;
+constexpr GLsizei screenHeight = 900;
+
+extern RenderTargets renderTargets;
+
+// Creates the six targets in role order; an incomplete one is reported and kept in use. Leaves
+// framebuffer 0 bound and no 2D texture bound on the active unit.
 void createRenderTargets();
+// Deletes every framebuffer, colour texture and depth renderbuffer made by createRenderTargets.
+void deleteRenderTargets();
+
+// Binds the target and sets the viewport to its size.
+void bindTarget(const RenderTarget& target);
+// Binds the default framebuffer with the window's viewport.
+void bindScreen();
 
 }  // namespace vantor

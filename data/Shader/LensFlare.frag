@@ -1,0 +1,59 @@
+#version 330 core
+// Flare features from the blurred highlights on unit 0: ghosts of every bright spot mirrored through
+// the image centre at growing distances, a ring-shaped halo, both split into red, green and blue a
+// little apart (chromatic distortion) and tinted with a rainbow ramp the way coated glass does.
+
+in vec2 uv;
+
+uniform sampler2D highlights;
+
+out vec4 fragColor;
+
+const int ghostCount = 4;
+const float ghostSpacing = 0.38;
+const float haloRadius = 0.45;
+const float haloStrength = 0.8;
+const float chromaticShift = 0.008;
+const float aspect = 1600.0 / 900.0;
+const float sourceLod = 2.0;
+const float centreToCorner = 0.7071068;
+
+vec3 splitSample(vec2 coord, vec2 direction) {
+    vec2 shift = direction * chromaticShift;
+    return vec3(textureLod(highlights, coord + shift, sourceLod).r,
+                textureLod(highlights, coord, sourceLod).g,
+                textureLod(highlights, coord - shift, sourceLod).b);
+}
+
+// Features fade out towards the border so that nothing is cut off by the edge of the screen.
+float edgeFade(vec2 coord, float sharpness) {
+    float fromCentre = length(vec2(0.5) - coord) / centreToCorner;
+    return pow(max(1.0 - fromCentre, 0.0), sharpness);
+}
+
+vec3 lensTint(vec2 coord) {
+    float t = length(coord - vec2(0.5)) / centreToCorner;
+    vec3 rainbow = 0.5 + 0.5 * cos(6.2831853 * (t + vec3(0.0, 0.33, 0.67)));
+    return mix(vec3(1.0), rainbow, 0.7);
+}
+
+void main() {
+    vec2 mirrored = vec2(1.0) - uv;
+    vec2 ghostStep = (vec2(0.5) - mirrored) * ghostSpacing;
+    vec2 screenStep = ghostStep * vec2(aspect, 1.0);
+    vec2 direction = vec2(0.0);
+    if (dot(screenStep, screenStep) > 1e-8) {
+        direction = normalize(screenStep) / vec2(aspect, 1.0);
+    }
+
+    vec3 ghosts = vec3(0.0);
+    for (int i = 0; i < ghostCount; ++i) {
+        vec2 coord = mirrored + ghostStep * float(i);
+        ghosts += splitSample(coord, direction) * edgeFade(coord, 6.0);
+    }
+
+    vec2 haloCoord = mirrored + direction * haloRadius;
+    vec3 halo = splitSample(haloCoord, direction) * edgeFade(haloCoord, 4.0) * haloStrength;
+
+    fragColor = vec4((ghosts + halo) * lensTint(uv), 1.0);
+}

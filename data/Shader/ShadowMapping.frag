@@ -1,0 +1,80 @@
+#version 330 core
+// Scene objects: the object's texture lit by the low sun along "LightInvDirection" and a sky-tinted
+// ambient, with the shared normal map on unit 20 bending the normal in tangent space. Sun light is
+// scaled by a variance shadow test over the blurred two-moment map on unit 10: soft edges, no acne.
+// With no shadow map bound (shadow mapping switched off) the sun reaches everything.
+
+in vec2 uv;
+in vec4 shadowCoord;
+in vec3 viewPosition;
+in vec3 viewNormal;
+in vec3 viewTangent;
+in vec3 viewToLight;
+in float worldUp;
+
+uniform sampler2D texture0;
+uniform sampler2D normalMap;
+uniform sampler2D shadowMap;
+
+out vec4 fragColor;
+
+const vec3 sunColour = vec3(1.15, 1.0, 0.82);
+const vec3 skyAmbient = vec3(0.46, 0.55, 0.72);
+const vec3 groundAmbient = vec3(0.24, 0.23, 0.28);
+const float normalMapStrength = 0.8;
+const float specularStrength = 0.2;
+const float shininess = 32.0;
+// The variance never drops below this, so flat receivers do not fight their own occluder depth.
+const float minVariance = 0.00002;
+// Chebyshev's bound lets light bleed through where two occluders overlap; cutting the lowest part of
+// the bound off and stretching the rest removes that halo at the cost of slightly harder edges.
+const float bleedCut = 0.3;
+
+float chebyshevUpperBound(vec2 moments, float closeness) {
+    if (closeness >= moments.x) {
+        return 1.0;
+    }
+    float variance = max(moments.y - moments.x * moments.x, minVariance);
+    float gap = moments.x - closeness;
+    float pMax = variance / (variance + gap * gap);
+    return clamp((pMax - bleedCut) / (1.0 - bleedCut), 0.0, 1.0);
+}
+
+float sunVisibility() {
+    vec3 coord = shadowCoord.xyz / shadowCoord.w;
+    if (any(lessThan(coord, vec3(0.0))) || any(greaterThan(coord, vec3(1.0)))) {
+        return 1.0;  // outside the light's shadow volume nothing is known to block it
+    }
+    vec2 moments = texture(shadowMap, coord.xy).rg;
+    if (moments.x <= 0.0 && moments.y <= 0.0) {
+        return 1.0;  // an empty unit samples as zero: there is no shadow map this frame
+    }
+    return chebyshevUpperBound(moments, 1.0 - coord.z);
+}
+
+vec3 surfaceNormal() {
+    vec3 n = normalize(viewNormal);
+    vec3 t = viewTangent - n * dot(n, viewTangent);
+    if (dot(t, t) < 1e-8) {
+        return n;
+    }
+    t = normalize(t);
+    mat3 tangentToView = mat3(t, cross(n, t), n);
+    vec3 bump = texture(normalMap, uv).xyz * 2.0 - 1.0;
+    bump.xy *= normalMapStrength;
+    return normalize(tangentToView * bump);
+}
+
+void main() {
+    vec4 albedo = texture(texture0, uv);
+    vec3 n = surfaceNormal();
+    vec3 toLight = normalize(viewToLight);
+    vec3 toEye = normalize(-viewPosition);
+
+    float sunlit = sunVisibility() * max(dot(n, toLight), 0.0);
+    float specular = pow(max(dot(n, normalize(toLight + toEye)), 0.0), shininess) * specularStrength;
+    vec3 ambient = mix(groundAmbient, skyAmbient, 0.5 + 0.5 * worldUp);
+
+    vec3 colour = albedo.rgb * (ambient + sunColour * sunlit) + sunColour * specular * sunlit;
+    fragColor = vec4(colour, albedo.a);
+}

@@ -1,0 +1,19 @@
+#version 330 core
+// Keeps only the light above "threshold": what a pixel's brightness exceeds the threshold by, rescaled
+// to the full range, and carried on its own colour so that a glow keeps the hue of its source.
+
+in vec2 uv;
+
+uniform sampler2D postProTexture;
+uniform float threshold;
+
+out vec4 fragColor;
+
+const vec3 lumaWeights = vec3(0.2126, 0.7152, 0.0722);
+
+void main() {
+    vec3 colour = texture(postProTexture, uv).rgb;
+    float brightness = max(dot(colour, lumaWeights), max(colour.r, max(colour.g, colour.b)) * 0.85);
+    float excess = max(brightness - threshold, 0.0) / max(1.0 - threshold, 1e-3);
+    fragColor = vec4(colour * excess, 1.0);
+}
