@@ -48,7 +48,7 @@ struct BoxTreeNode {
 // A triangle in leaf order, with its plane (unnormalised normal and offset, as the triangle test
 // computes them) and its position among the triangles as added.
 struct LeafTriangle {
-    Vector3D p1, p2, p3;
+    Vector3D corners[3];
     Vector3D normal;
     float offset;
     int32_t index;

@@ -1,34 +1,321 @@
-// Building a model and answering its queries.
+// Building a model and answering its queries. collide walks pairs of nodes (this model's, the
+// other's) on an explicit stack, descending into the larger box first, and stops at the first
+// touching triangle pair; the clock is read every few pairs, not on every one.
 #include "collision_model_3d_impl.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "overlap_tests.hpp"
 
 namespace COLDET {
 
-void CollisionModel3DImpl::reserveTriangles(int) {}
-void CollisionModel3DImpl::addTriangle(const float*, const float*, const float*) {}
-void CollisionModel3DImpl::addTriangle(float, float, float, float, float, float, float, float,
-                                       float) {}
+namespace {
+
+// maxProcessingTime 0 means this many milliseconds (about 4.66 hours).
+constexpr uint32_t unlimitedMilliseconds = 0xFFFFFF;
+// Reading the clock costs about as much as a few box tests, so it is read once per this many pairs.
+constexpr int clockCheckInterval = 64;
+constexpr int minimumPairStack = 64;
+constexpr int pairStackTrianglesPerEntry = 16;
+// The closest-hit ray query starts from this distance.
+constexpr float farthestRayHit = 9e9f;
+
+// Milliseconds from a monotonic clock, wrapping like a 32-bit tick counter.
+uint32_t tickCount() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+Matrix3D matrixFrom(const float* values) {
+    Matrix3D matrix;
+    std::copy(values, values + 16, matrix.m);
+    return matrix;
+}
+
+float squaredDistanceToBox(Vector3D p, const BoxTreeNode& node) {
+    float total = 0.0f;
+    for (int a = 0; a < 3; ++a) {
+        const float lo = node.center[a] - node.halfSize[a];
+        const float hi = node.center[a] + node.halfSize[a];
+        float gap = 0.0f;
+        if (p[a] < lo)
+            gap = lo - p[a];
+        else if (p[a] > hi)
+            gap = p[a] - hi;
+        total += gap * gap;
+    }
+    return total;
+}
+
+}  // namespace
+
+void CollisionModel3DImpl::reserveTriangles(int count) {
+    if (finalized)
+        return;
+    // A negative count becomes a huge one, which reserve rejects with std::length_error.
+    triangles.reserve(static_cast<std::size_t>(count));
+}
+
+void CollisionModel3DImpl::addTriangle(const float* p1, const float* p2, const float* p3) {
+    addTriangle(p1[0], p1[1], p1[2], p2[0], p2[1], p2[2], p3[0], p3[1], p3[2]);
+}
+
+void CollisionModel3DImpl::addTriangle(float x1, float y1, float z1, float x2, float y2, float z2,
+                                       float x3, float y3, float z3) {
+    if (finalized)
+        throw Inconsistency();
+    const Vector3D corners[3] = {{x1, y1, z1}, {x2, y2, z2}, {x3, y3, z3}};
+    triangles.emplace_back(corners[0], corners[1], corners[2]);
+    for (const Vector3D& p : corners)
+        radius = std::max(radius, dot(p, p));
+}
+
 void CollisionModel3DImpl::finalize() {
+    if (finalized)
+        throw Inconsistency();
+    radius = static_cast<float>(std::sqrt(static_cast<double>(radius)));
     finalized = true;
+    triangleTotal = static_cast<int>(triangles.size());
+    boxTree.build(triangles);
+    // The tree keeps its own copy of every corner, in leaf order.
+    triangles = {};
 }
-void CollisionModel3DImpl::setTransform(const float*) {}
-bool CollisionModel3DImpl::collide(CollisionModel3D*, int, int, const float*) {
+
+void CollisionModel3DImpl::setTransform(const float* matrix) {
+    transform = matrixFrom(matrix);
+}
+
+bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyDepth*/,
+                                   int maxProcessingTime, const float* otherTransform) {
+    hitKind = ModelHit;
+    if (!finalized)
+        throw Inconsistency();
+    auto* other = static_cast<CollisionModel3DImpl*>(otherModel);
+    if (!other->finalized)
+        throw Inconsistency();
+    // A model without triangles touches nothing (its root has neither children nor triangles).
+    if (triangleTotal == 0 || other->triangleTotal == 0)
+        return false;
+
+    const Matrix3D& otherMatrix = otherTransform ? matrixFrom(otherTransform) : other->transform;
+    const RelativePlacement placement(product(inverse(transform), otherMatrix));
+    const uint32_t start = tickCount();
+    const uint32_t limit =
+        maxProcessingTime == 0 ? unlimitedMilliseconds : static_cast<uint32_t>(maxProcessingTime);
+
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::max(std::max(triangleTotal, other->triangleTotal) / pairStackTrianglesPerEntry,
+                 minimumPairStack));
+    if (pairStack.size() < wanted)
+        pairStack.resize(wanted);
+
+    const BoxTreeNode* mine = boxTree.nodes().data();
+    const BoxTreeNode* theirs = other->boxTree.nodes().data();
+    std::size_t top = 0;
+    pairStack[top++] = {0, 0};
+    int untilClockCheck = 1;
+    while (top > 0) {
+        if (--untilClockCheck == 0) {
+            untilClockCheck = clockCheckInterval;
+            if (static_cast<uint32_t>(tickCount() - start) >= limit)
+                throw TimeoutExpired();
+        }
+        const NodePair pair = pairStack[--top];
+        const BoxTreeNode& a = mine[pair.mine];
+        const BoxTreeNode& b = theirs[pair.others];
+        if (boxesSeparated(a.center, a.halfSize, b.center, b.halfSize, placement))
+            continue;
+
+        if (a.isLeaf() && b.isLeaf()) {
+            if (leavesTouch(a, *other, b, placement.relative))
+                return true;
+            continue;
+        }
+        // Open the larger box (by volume in its own space); the second child is examined first.
+        if (top + 2 > pairStack.size())
+            pairStack.resize(2 * pairStack.size());
+        if (!a.isLeaf() && (b.isLeaf() || a.volume > b.volume)) {
+            pairStack[top++] = {pair.mine + 1, pair.others};
+            pairStack[top++] = {a.link, pair.others};
+        } else {
+            pairStack[top++] = {pair.mine, pair.others + 1};
+            pairStack[top++] = {pair.mine, b.link};
+        }
+    }
     return false;
 }
-bool CollisionModel3DImpl::collideRay(const float*, const float*, bool, float, float) {
+
+bool CollisionModel3DImpl::leavesTouch(const BoxTreeNode& a, const CollisionModel3DImpl& other,
+                                       const BoxTreeNode& b, const Matrix3D& relative) {
+    const LeafTriangle* mineFirst = boxTree.triangles().data() + a.firstTriangle;
+    const LeafTriangle* mineEnd = mineFirst + a.triangleCount();
+    const LeafTriangle* theirsFirst = other.boxTree.triangles().data() + b.firstTriangle;
+    const LeafTriangle* theirsEnd = theirsFirst + b.triangleCount();
+    for (const LeafTriangle* t = theirsFirst; t != theirsEnd; ++t) {
+        const Vector3D placed[3] = {transformPoint(relative, t->corners[0]),
+                                    transformPoint(relative, t->corners[1]),
+                                    transformPoint(relative, t->corners[2])};
+        const TrianglePlane placedPlane = planeOf(placed[0], placed[1], placed[2]);
+        for (const LeafTriangle* m = mineFirst; m != mineEnd; ++m) {
+            if (trianglesTouch(placed, placedPlane, m->corners, {m->normal, m->offset})) {
+                hitTriangle1 = {m->corners[0], m->corners[1], m->corners[2],
+                                centroidOf(m->corners[0], m->corners[1], m->corners[2])};
+                hitTriangle2 = {placed[0], placed[1], placed[2],
+                                centroidOf(placed[0], placed[1], placed[2])};
+                hitIndex1 = m->index;
+                hitIndex2 = t->index;
+                return true;
+            }
+        }
+    }
     return false;
 }
-bool CollisionModel3DImpl::collideSphere(const float*, float) {
+
+void CollisionModel3DImpl::recordSingleHit(const LeafTriangle& triangle, Vector3D point) {
+    const Vector3D* c = triangle.corners;
+    hitTriangle1 = {c[0], c[1], c[2], centroidOf(c[0], c[1], c[2])};
+    hitIndex1 = triangle.index;
+    hitPoint = point;
+}
+
+bool CollisionModel3DImpl::collideSphere(const float* center, float sphereRadius) {
+    hitKind = SphereHit;
+    if (!finalized)
+        throw Inconsistency();
+    const Vector3D local = transformPoint(inverse(transform), Vector3D(center));
+    const float reach = sphereRadius * sphereRadius;
+    const BoxTreeNode* nodes = boxTree.nodes().data();
+    const LeafTriangle* leafTriangles = boxTree.triangles().data();
+
+    // The walk shares the pair stack's storage; only the first entry of each pair is used.
+    if (pairStack.size() < static_cast<std::size_t>(minimumPairStack))
+        pairStack.resize(minimumPairStack);
+    std::size_t top = 0;
+    pairStack[top++] = {0, 0};
+    while (top > 0) {
+        const BoxTreeNode& node = nodes[pairStack[--top].mine];
+        if (squaredDistanceToBox(local, node) > reach)
+            continue;
+        if (!node.isLeaf()) {
+            if (top + 2 > pairStack.size())
+                pairStack.resize(2 * pairStack.size());
+            const int32_t self = static_cast<int32_t>(&node - nodes);
+            pairStack[top++] = {node.link, 0};
+            pairStack[top++] = {self + 1, 0};
+            continue;
+        }
+        for (int i = node.triangleCount() - 1; i >= 0; --i) {
+            const LeafTriangle& triangle = leafTriangles[node.firstTriangle + i];
+            Vector3D point;
+            if (sphereTouchesTriangle(triangle.corners, local, sphereRadius, point)) {
+                recordSingleHit(triangle, point);
+                return true;
+            }
+        }
+    }
     return false;
 }
+
+bool CollisionModel3DImpl::collideRay(const float* origin, const float* direction, bool closestOnly,
+                                      float segmentMin, float segmentMax) {
+    hitKind = RayHit;
+    if (!finalized)
+        throw Inconsistency();
+    const Matrix3D toModel = inverse(transform);
+    Vector3D from = transformPoint(toModel, Vector3D(origin));
+    Vector3D heading = transformVector(toModel, Vector3D(direction));
+    if (segmentMin != 0.0f) {
+        from = from + heading * segmentMin;
+        segmentMax -= segmentMin;
+    }
+    if (segmentMax < 0.0f) {
+        heading = -heading;
+        segmentMax = -segmentMax;
+    }
+
+    const BoxTreeNode* nodes = boxTree.nodes().data();
+    const LeafTriangle* leafTriangles = boxTree.triangles().data();
+    float closest = farthestRayHit;
+    bool found = false;
+    if (pairStack.size() < static_cast<std::size_t>(minimumPairStack))
+        pairStack.resize(minimumPairStack);
+    std::size_t top = 0;
+    pairStack[top++] = {0, 0};
+    while (top > 0) {
+        const BoxTreeNode& node = nodes[pairStack[--top].mine];
+        if (!segmentHitsBox(node.center, node.halfSize, from, heading, segmentMax))
+            continue;
+        if (!node.isLeaf()) {
+            if (top + 2 > pairStack.size())
+                pairStack.resize(2 * pairStack.size());
+            const int32_t self = static_cast<int32_t>(&node - nodes);
+            pairStack[top++] = {node.link, 0};
+            pairStack[top++] = {self + 1, 0};
+            continue;
+        }
+        for (int i = node.triangleCount() - 1; i >= 0; --i) {
+            const LeafTriangle& triangle = leafTriangles[node.firstTriangle + i];
+            float t;
+            Vector3D point;
+            if (!rayHitsTriangle(triangle.corners, from, heading, segmentMax, t, point))
+                continue;
+            if (!closestOnly) {
+                recordSingleHit(triangle, point);
+                return true;
+            }
+            if (t < closest) {
+                closest = t;
+                recordSingleHit(triangle, point);
+                found = true;
+            }
+        }
+    }
+    return found;
+}
+
 bool CollisionModel3DImpl::lastHitTriangleIndices(int& index1, int& index2) {
     index1 = hitIndex1;
     index2 = hitIndex2;
     return true;
 }
-bool CollisionModel3DImpl::lastHitTriangles(float*, float*, bool) {
+
+Vector3D CollisionModel3DImpl::worldPoint(Vector3D p, bool modelSpace) const {
+    return modelSpace ? p : transformPoint(transform, p);
+}
+
+bool CollisionModel3DImpl::lastHitTriangles(float* triangle1, float* triangle2, bool modelSpace) {
+    const Triangle* hits[2] = {&hitTriangle1, &hitTriangle2};
+    float* outputs[2] = {triangle1, triangle2};
+    for (int h = 0; h < 2; ++h) {
+        if (!outputs[h])
+            continue;
+        const Vector3D corners[3] = {hits[h]->p1, hits[h]->p2, hits[h]->p3};
+        for (int c = 0; c < 3; ++c) {
+            const Vector3D p = worldPoint(corners[c], modelSpace);
+            outputs[h][3 * c] = p.x;
+            outputs[h][3 * c + 1] = p.y;
+            outputs[h][3 * c + 2] = p.z;
+        }
+    }
     return true;
 }
-bool CollisionModel3DImpl::lastHitPoint(float*, bool) {
+
+bool CollisionModel3DImpl::lastHitPoint(float* point, bool modelSpace) {
+    Vector3D p;
+    if (hitKind == RayHit || hitKind == SphereHit) {
+        p = hitPoint;
+    } else {
+        const Vector3D first[3] = {hitTriangle1.p1, hitTriangle1.p2, hitTriangle1.p3};
+        const Vector3D second[3] = {hitTriangle2.p1, hitTriangle2.p2, hitTriangle2.p3};
+        p = contactPoint(first, second);
+    }
+    p = worldPoint(p, modelSpace);
+    point[0] = p.x;
+    point[1] = p.y;
+    point[2] = p.z;
     return true;
 }
 

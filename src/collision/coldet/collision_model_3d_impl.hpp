@@ -48,7 +48,9 @@ class CollisionModel3DImpl : public CollisionModel3D {
         int32_t mine, others;
     };
 
-    void recordModelHit(const LeafTriangle& mine, const Triangle& others, int32_t othersIndex);
+    bool leavesTouch(const BoxTreeNode& a, const CollisionModel3DImpl& other, const BoxTreeNode& b,
+                     const Matrix3D& relative);
+    void recordSingleHit(const LeafTriangle& triangle, Vector3D point);
     Vector3D worldPoint(Vector3D p, bool modelSpace) const;
 
     float radius = 0.0f;
