@@ -52,7 +52,7 @@ class TextOverlayTest : public GlTest {
         fs::create_directories(root / "Models");
         fs::create_directories(root / "Shader");
         writeTga((root / "Models" / "Holstein.tga").string(), fontImagePixels, fontImagePixels,
-                 TgaOrigin::BottomLeft, fixtureFontPixel);
+                 TgaOrigin::TopLeft, fixtureFontPixel);
         for (const char* shader : {"TextShader.vert", "TextShader.frag"}) {
             fs::copy_file(fs::path(VANTOR_DATA_DIR) / "Shader" / shader, root / "Shader" / shader);
         }

@@ -163,17 +163,20 @@ TEST_F(TextureLoaderTest, FontLoaderPutsTheBottomRowFirstForEitherOrigin) {
     }
 }
 
+// Model textures keep the image library's own row order, which for a file stored top row first
+// is the top row first; loading the font in between must not change that.
 TEST_F(TextureLoaderTest, FontLoaderLeavesModelTexturesInTheFilesOwnOrder) {
-    const Level0 before = readLevel(loadQuietly("top_down.tga"), 0);
     GLuint font = 0;
     glGenTextures(1, &font);
     glBindTexture(GL_TEXTURE_2D, font);
     ASSERT_TRUE(loadTextureLevel0("Models/bottom_up.tga"));
-    const Level0 after = readLevel(loadQuietly("top_down.tga"), 0);
-    ASSERT_EQ(before.texels.size(), after.texels.size());
-    for (size_t i = 0; i < before.texels.size(); ++i) {
-        EXPECT_TRUE(same(before.texels[i], after.texels[i])) << "texel " << i;
-    }
+    const GLuint texture = loadQuietly("top_down.tga");
+    const Level0 level0 = readLevel(texture, 0);
+    ASSERT_EQ(level0.height, 4);
+    EXPECT_TRUE(same(level0.at(0, 0), red));
+    EXPECT_TRUE(same(level0.at(0, 3), green));
+    const GLuint textures[] = {font, texture};
+    glDeleteTextures(2, textures);
 }
 
 TEST_F(TextureLoaderTest, MissingFontLeavesTheTextureWithoutLevel0) {
