@@ -104,9 +104,4 @@ void bindTarget(const RenderTarget& target) {
     glViewport(0, 0, target.width, target.height);
 }
 
-void bindScreen() {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, screenWidth, screenHeight);
-}
-
 }  // namespace vantor

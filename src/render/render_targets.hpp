@@ -31,6 +31,9 @@ constexpr GLsizei screenHeight = 900;
 
 extern RenderTargets renderTargets;
 
+// The default framebuffer, the window, as a target the passes can bind like the others.
+constexpr RenderTarget screenTarget{0, 0, 0, screenWidth, screenHeight};
+
 // Creates the six targets in role order; an incomplete one is reported and kept in use. Leaves
 // framebuffer 0 bound and no 2D texture bound on the active unit.
 void createRenderTargets();
@@ -39,7 +42,5 @@ void deleteRenderTargets();
 
 // Binds the target and sets the viewport to its size.
 void bindTarget(const RenderTarget& target);
-// Binds the default framebuffer with the window's viewport.
-void bindScreen();
 
 }  // namespace vantor

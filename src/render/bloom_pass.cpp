@@ -1,0 +1,20 @@
+// Bloom chain. Reads the scene image. Writes its highlights above the bloom threshold, blurred wide
+// by eight alternating passes over a small mip level, into the bright target for the composition.
+#include "render/passes.hpp"
+
+namespace vantor {
+
+namespace {
+
+constexpr float bloomThreshold = 0.8f;
+constexpr int bloomBlurPasses = 8;
+constexpr int bloomMipLevel = 4;
+
+}  // namespace
+
+void runBloomChain() {
+    runBrightPass(renderTargets.scene, bloomThreshold);
+    runBlurPasses(bloomBlurPasses, bloomMipLevel);
+}
+
+}  // namespace vantor

@@ -1,0 +1,50 @@
+// Screen-space lens flare. Reads the composed image. Keeps only its brightest light, blurs it
+// over a small mip level, turns it into ghosts, a halo and colour fringes, and writes the composed
+// image with those features added to the screen.
+#include <GL/glew.h>
+
+#include "app/registry.hpp"
+#include "assets/shader_program.hpp"
+#include "render/gl_helpers.hpp"
+#include "render/passes.hpp"
+
+namespace vantor {
+
+namespace {
+
+constexpr float lensThreshold = 0.95f;
+constexpr int lensBlurPasses = 2;
+constexpr int lensMipLevel = 5;
+
+// Ghosts and halo from the blurred highlights, into the blur target.
+void drawFlareFeatures() {
+    beginFullScreenPass(renderTargets.brightBlur);
+    const GLuint program = registry.lensFlareShader->program;
+    glUseProgram(program);
+    bindTexture(0, renderTargets.bright.texture);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    drawScreenQuad(program);
+}
+
+void combineOntoScreen() {
+    beginFullScreenPass(screenTarget);
+    const GLuint program = registry.lensCombineShader->program;
+    glUseProgram(program);
+    bindTexture(0, renderTargets.compose.texture);
+    setUniform(program, "uInputTex", 0);
+    bindTexture(1, renderTargets.brightBlur.texture);
+    setUniform(program, "uLensFlareTex", 1);
+    drawScreenQuad(program);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+}  // namespace
+
+void drawScreenSpaceLensFlare() {
+    runBrightPass(renderTargets.compose, lensThreshold);
+    runBlurPasses(lensBlurPasses, lensMipLevel);
+    drawFlareFeatures();
+    combineOntoScreen();
+}
+
+}  // namespace vantor
