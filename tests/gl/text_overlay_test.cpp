@@ -133,5 +133,49 @@ TEST_F(TextOverlayTest, LeavesTheDocumentedStateAndDrawsNothingForEmptyText) {
     EXPECT_GE(textOverlay.textSamplerLocation, 0);
 }
 
+// The shipped font read through the loader: "A" has ink in its own cell (row 4 from the top, so
+// row 11 from the bottom of the texture) and the space cell has none.
+TEST_F(TextOverlayTest, ShippedFontHasItsGlyphsInTheirCells) {
+    const fs::path scratch = fs::current_path();
+    fs::current_path(VANTOR_DATA_DIR);
+    const GLuint font = loadFontTexture();
+    fs::current_path(scratch);
+
+    GLint size = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size);
+    ASSERT_GE(size, 16);
+    std::vector<std::uint8_t> texels(static_cast<size_t>(size * size * 4));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    const int cellSize = size / 16;
+    auto inkedTexels = [&](int code) {
+        const int column = code % 16, rowFromBottom = 15 - code / 16;
+        int count = 0;
+        for (int y = rowFromBottom * cellSize; y < (rowFromBottom + 1) * cellSize; ++y) {
+            for (int x = column * cellSize; x < (column + 1) * cellSize; ++x) {
+                const std::uint8_t* texel = &texels[static_cast<size_t>((y * size + x) * 4)];
+                count += texel[3] > 200 && texel[0] > 200;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(inkedTexels('A'), cellSize * cellSize / 20);
+    EXPECT_GT(inkedTexels('0'), cellSize * cellSize / 20);
+    EXPECT_EQ(inkedTexels(' '), 0);
+    // "T" carries its bar at the top: an upside-down font would put more ink in the lower half.
+    auto inkedInRows = [&](int code, int fromTop, int toTop) {
+        const int column = code % 16, rowFromBottom = 15 - code / 16;
+        int count = 0;
+        for (int r = fromTop; r < toTop; ++r) {
+            const int y = (rowFromBottom + 1) * cellSize - 1 - r;
+            for (int x = column * cellSize; x < (column + 1) * cellSize; ++x) {
+                count += texels[static_cast<size_t>((y * size + x) * 4) + 3] > 200;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(inkedInRows('T', 0, cellSize / 2), 2 * inkedInRows('T', cellSize / 2, cellSize));
+    glDeleteTextures(1, &font);
+}
+
 }  // namespace
 }  // namespace vantor::test
