@@ -16,6 +16,8 @@ except ImportError:
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
+import cloud  # noqa: E402
+import figure  # noqa: E402
 import font  # noqa: E402
 import screen_quad  # noqa: E402
 
@@ -24,6 +26,8 @@ OUT = pathlib.Path(__file__).resolve().parents[2] / "data" / "Models"
 STEPS = [
     ("Holstein.tga", lambda: font.build(OUT / "Holstein.tga")),
     ("plane.obj", lambda: screen_quad.build(OUT)),
+    ("cloudPlatform.obj", lambda: cloud.build(OUT)),
+    ("Mark 5.obj", lambda: figure.build(OUT)),
 ]
 
 

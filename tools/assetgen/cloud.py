@@ -1,0 +1,178 @@
+# The cloud platform: a puffy cloud 2 x 0.6 x 2 units (x, z in -1..1, y in -0.3..0.3) with a nearly
+# flat top to stand on, its tileable cloud texture and the matching tangent-space normal map, both
+# derived from one height field.
+import math
+
+import numpy as np
+
+from images import normal_map_from_height, save_jpeg, smoothstep, tileable_noise
+from meshkit import Mesh, grid_surface, write_mtl, write_obj
+
+HALF_EXTENT = np.array([1.0, 0.3, 1.0])
+CUBE_DIVISIONS = 16  # 6 faces x 16 x 16 quads x 2 = 3072 triangles
+TEXTURE_SIZE = 512
+SEED = 1207
+TILES_PER_UNIT = 0.5
+PLATEAU = 0.25
+SIDE_REPEATS = 3
+
+
+def _puffs(seed):
+    """Ellipsoids (centre, radii) whose soft union is the cloud before its top is levelled: a wide
+    flat body, a ring of round puffs along the rim, smaller ones hanging below and sitting on top."""
+    rng = np.random.default_rng(seed)
+    puffs = [((0.0, 0.0, 0.0), (0.78, 0.27, 0.78))]
+    ring = 11
+    for k in range(ring):
+        angle = 2 * math.pi * (k + 0.4 * rng.random()) / ring
+        radius = 0.24 + 0.09 * rng.random()
+        reach = 0.97 - radius + 0.03 * rng.random()
+        puffs.append(((reach * math.cos(angle), 0.03 * rng.standard_normal(), reach * math.sin(angle)),
+                      (radius,) * 3))
+    for k in range(8):
+        angle = 2 * math.pi * (k + 0.5 + 0.3 * rng.random()) / 8
+        reach = 0.3 + 0.35 * rng.random()
+        radius = 0.2 + 0.07 * rng.random()
+        puffs.append(((reach * math.cos(angle), -0.12, reach * math.sin(angle)), (radius, radius * 0.9, radius)))
+    for k in range(7):
+        angle = 2 * math.pi * (k + 0.2 + 0.5 * rng.random()) / 7
+        reach = 0.35 + 0.3 * rng.random()
+        radius = 0.2 + 0.06 * rng.random()
+        puffs.append(((reach * math.cos(angle), 0.1, reach * math.sin(angle)), (radius,) * 3))
+    return puffs
+
+
+def _soft_max(values, sharpness):
+    m = values.max(axis=0)
+    return m + np.log(np.exp((values - m) * sharpness).sum(axis=0)) / sharpness
+
+
+def _surface_distance(directions, puffs):
+    """Distance from the origin to the soft union of the ellipsoids along each unit direction."""
+    exits = []
+    for centre, radii in puffs:
+        r = np.asarray(radii, dtype=np.float64)
+        o = -np.asarray(centre, dtype=np.float64) / r
+        d = directions / r
+        a = (d * d).sum(axis=1)
+        b = d @ o
+        c = o @ o - 1.0
+        disc = b * b - a * c
+        exits.append(np.where(disc > 0, (-b + np.sqrt(np.maximum(disc, 0))) / a, 0.0))
+    return _soft_max(np.array(exits), 30.0)
+
+
+def _shape(directions, puffs):
+    d = directions / np.linalg.norm(directions, axis=-1, keepdims=True)
+    p = d * _surface_distance(d, puffs)[:, None]
+    # Level the top: what rises above the plateau is pressed down to a gentle undulation.
+    above = p[:, 1] - PLATEAU
+    p[:, 1] = np.where(above > 0, PLATEAU + 0.25 * above, p[:, 1])
+    return p
+
+
+_FACES = [  # outward axis, u axis, v axis (right-handed) for each cube face
+    ((1, 0, 0), (0, 0, -1), (0, 1, 0)),
+    ((-1, 0, 0), (0, 0, 1), (0, 1, 0)),
+    ((0, 0, 1), (1, 0, 0), (0, 1, 0)),
+    ((0, 0, -1), (-1, 0, 0), (0, 1, 0)),
+    ((0, 1, 0), (1, 0, 0), (0, 0, -1)),
+    ((0, -1, 0), (1, 0, 0), (0, 0, 1)),
+]
+
+
+def _cube_sphere_mesh(puffs):
+    raw = Mesh()
+    n = CUBE_DIVISIONS
+    for axis, u_axis, v_axis in _FACES:
+        axis, u_axis, v_axis = (np.asarray(a, dtype=np.float64) for a in (axis, u_axis, v_axis))
+
+        def point(s, t, axis=axis, u_axis=u_axis, v_axis=v_axis):
+            a = math.tan((s * 2 - 1) * math.pi / 4)
+            b = math.tan((t * 2 - 1) * math.pi / 4)
+            return axis + a * u_axis + b * v_axis
+
+        grid_surface(raw, point, lambda s, t, p: (0, 1, 0), lambda s, t: (0, 0), n, n)
+    directions = np.asarray(raw.positions)
+    positions = _shape(directions, puffs)
+    lo, hi = positions.min(axis=0), positions.max(axis=0)
+    centre, half = (lo + hi) / 2, (hi - lo) / 2
+    positions = (positions - centre) / half * HALF_EXTENT
+    raw.positions = [tuple(p) for p in positions.tolist()]
+    _smooth_normals(raw)
+    mesh = _unshare(raw)
+    _project_uvs(mesh)
+    return mesh
+
+
+def _smooth_normals(mesh):
+    p = np.asarray(mesh.positions)
+    tris = np.asarray(mesh.triangles)
+    face = np.cross(p[tris[:, 1]] - p[tris[:, 0]], p[tris[:, 2]] - p[tris[:, 0]])
+    keys = [tuple(np.round(q, 5)) for q in p.tolist()]
+    slot = {}
+    ids = np.array([slot.setdefault(k, len(slot)) for k in keys])
+    acc = np.zeros((len(slot), 3))
+    for corner in range(3):
+        np.add.at(acc, ids[tris[:, corner]], face)
+    n = acc[ids]
+    n /= np.linalg.norm(n, axis=1, keepdims=True)
+    mesh.normals = [tuple(q) for q in n.tolist()]
+
+
+def _unshare(mesh):
+    """Gives every triangle its own three vertices so each can pick its own projection."""
+    out = Mesh()
+    for tri in mesh.triangles:
+        ids = [out.vertex(mesh.positions[i], mesh.normals[i], (0, 0)) for i in tri]
+        out.triangle(*ids)
+    return out
+
+
+def _project_uvs(mesh):
+    """Top and bottom take a planar projection from above; the sides wrap cylindrically with a
+    whole number of texture repeats so the wrap-around has no seam. Each projection keeps u, v
+    and the outward normal right-handed, which keeps the normal map's tangents consistent."""
+    p = np.asarray(mesh.positions)
+    uvs = np.zeros((len(p), 2))
+    for tri in mesh.triangles:
+        q = p[list(tri)]
+        n = np.cross(q[1] - q[0], q[2] - q[0])
+        n /= max(np.linalg.norm(n), 1e-12)
+        if n[1] > 0.55:
+            uv = np.stack([q[:, 0], -q[:, 2]], axis=1) * TILES_PER_UNIT
+        elif n[1] < -0.55:
+            uv = np.stack([q[:, 0], q[:, 2]], axis=1) * TILES_PER_UNIT
+        else:
+            angle = -np.arctan2(q[:, 2], q[:, 0]) / (2 * math.pi) * SIDE_REPEATS
+            # Keep a triangle that straddles the wrap-around on one side of it.
+            angle = np.where(angle - angle[0] > SIDE_REPEATS / 2, angle - SIDE_REPEATS, angle)
+            angle = np.where(angle - angle[0] < -SIDE_REPEATS / 2, angle + SIDE_REPEATS, angle)
+            uv = np.stack([angle, q[:, 1] * TILES_PER_UNIT * 1.5], axis=1)
+        uvs[list(tri)] = uv + 0.5
+    mesh.uvs = [tuple(r) for r in uvs.tolist()]
+
+
+def height_field():
+    base = tileable_noise(TEXTURE_SIZE, 4, 5, SEED, persistence=0.55)
+    billow = 1.0 - np.abs(2.0 * tileable_noise(TEXTURE_SIZE, 8, 4, SEED + 1) - 1.0)
+    return 0.65 * base + 0.35 * billow
+
+
+def texture(height):
+    h = (height - height.min()) / (height.max() - height.min())
+    lit = smoothstep(0.15, 0.95, h)[..., None]
+    shadow = np.array([0.80, 0.84, 0.91])
+    bright = np.array([1.0, 1.0, 1.0])
+    return shadow + (bright - shadow) * lit
+
+
+def build(out_dir):
+    height = height_field()
+    save_jpeg(out_dir / "cloud.jpg", texture(height), quality=90)
+    save_jpeg(out_dir / "cloud_texture_normal_map.jpg", normal_map_from_height(height, 6.0), quality=92)
+    mesh = _cube_sphere_mesh(_puffs(SEED))
+    write_mtl(out_dir / "cloudPlatform.mtl", "cloud", "cloud.jpg", specular=(0.05, 0.05, 0.05), shininess=4.0)
+    write_obj(out_dir / "cloudPlatform.obj", mesh, "cloudPlatform.mtl", "cloud",
+              comment="Cloud platform: x, z in -1..1, y in -0.3..0.3, nearly flat top near y = 0.3.")
+    return mesh
