@@ -50,8 +50,10 @@ void buildPrograms(Registry& r) {
     r.brightPassShader = new ShaderProgram("Shader/passthrough.vert", "Shader/brightPass.frag");
 }
 
-// The figure, with the light, the camera and the sky box riding along as its children.
-void buildFigure(Registry& r) {
+}  // namespace
+
+void assembleFigure() {
+    Registry& r = registry;
     r.character = new scene::Character(scene::translate(mat4(1.0f), characterStart));
     r.drawList.push_back(r.character);
     r.light = new scene::Light(r.character->getModelMatrix());
@@ -63,7 +65,8 @@ void buildFigure(Registry& r) {
     r.character->addChild(r.skybox);
 }
 
-void buildFlares(Registry& r) {
+void assembleFlares() {
+    Registry& r = registry;
     r.bigGlow = new LensFlare(mat4(1.0f), "Models/bigGlow.obj", vec3(1, 0, 0), 0.15f);
     r.flareList.push_back(r.bigGlow);
     r.smallGlow = new LensFlare(mat4(1.0f), "Models/smallGlow.obj", vec3(0, 1, 0), 0.175f);
@@ -79,8 +82,10 @@ void buildFlares(Registry& r) {
     r.light->addChild(r.shinyGlow);
 }
 
-// The flag marks the goal; a course without one (the loader has said so) runs without a flag.
-void buildFlag(Registry& r) {
+void assembleCourse(const char* levelPath) {
+    Registry& r = registry;
+    loadLevel(levelPath);
+    // The flag marks the goal; a course without one (the loader has said so) runs without it.
     if (r.endPlatform == nullptr) {
         return;
     }
@@ -89,6 +94,19 @@ void buildFlag(Registry& r) {
     r.endPlatform->addChild(flag);
 }
 
+void assembleScene() {
+    Registry& r = registry;
+    buildPrograms(r);
+    assembleFigure();
+    initText();
+    assembleFlares();
+    r.normalMapTexture = loadTexture(normalMapName);
+    r.screenQuad = new scene::ScreenQuad(mat4(1.0f));
+    assembleCourse(levelPath);
+}
+
+namespace {
+
 template <typename T>
 void destroy(T*& object) {
     delete object;
@@ -96,18 +114,6 @@ void destroy(T*& object) {
 }
 
 }  // namespace
-
-void assembleScene() {
-    Registry& r = registry;
-    buildPrograms(r);
-    buildFigure(r);
-    initText();
-    buildFlares(r);
-    r.normalMapTexture = loadTexture(normalMapName);
-    r.screenQuad = new scene::ScreenQuad(mat4(1.0f));
-    loadLevel();
-    buildFlag(r);
-}
 
 void cleanUp() {
     Registry& r = registry;
