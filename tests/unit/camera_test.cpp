@@ -4,8 +4,10 @@
 
 #include <cmath>
 
+#include "collision/c_box.hpp"
 #include "scene/camera.hpp"
 #include "scene/light.hpp"
+#include "scene/visible_object.hpp"
 
 namespace vantor::scene {
 namespace {
@@ -127,6 +129,31 @@ TEST(CameraFrustum, FocusIsInsideTooNearAndTooFarAreOutside) {
     camera.translate({0, 0, -100}, Local);
     camera.update(0.016);
     EXPECT_LT(signedDistance(camera.frustum->planes[Frustum::Near], {0, 4, 0}), 0.0f);
+}
+
+struct Boxed : VisibleObject {
+    Boxed() : VisibleObject(mat4()) {}
+    Boxed(vec3 min, vec3 max) : VisibleObject(mat4()) {
+        collisionShape = new collision::CBox(min, max);
+        collisionShape->updateBounds(modelMatrix);
+    }
+    void setColliding(bool) override {}
+};
+
+TEST(CameraCulling, AsksTheObjectsBoxAndKeepsObjectsWithoutOne) {
+    Camera camera(figureAt040);
+    Boxed behind({-1, 6, 11}, {1, 8, 12});
+    Boxed atFocus({-1, 3, -1}, {1, 5, 1});
+    Boxed straddlingNear({-1, 6, 8}, {1, 8, 11});
+    Boxed shapeless;
+    // Before the first update the frustum is empty of planes: everything passes.
+    EXPECT_TRUE(camera.isInFrustum(&behind));
+
+    camera.update(0.016);
+    EXPECT_FALSE(camera.isInFrustum(&behind));
+    EXPECT_TRUE(camera.isInFrustum(&atFocus));
+    EXPECT_TRUE(camera.isInFrustum(&straddlingNear));
+    EXPECT_TRUE(camera.isInFrustum(&shapeless));
 }
 
 TEST(LightPlacement, SitsFarAboveAndBesideTheFigureShiningTowardsIt) {
