@@ -59,11 +59,19 @@ Matrix3D product(const Matrix3D& a, const Matrix3D& b) {
 }
 
 RelativePlacement::RelativePlacement(const Matrix3D& placement) : relative(placement) {
-    for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) {
-            axis[k][j] = placement.m[4 * j + k];
+    Vector3D columns[3];
+    for (int j = 0; j < 3; ++j)
+        columns[j] = Vector3D(placement.m + 4 * j);
+    for (int j = 0; j < 3; ++j) {
+        const Vector3D faceNormal = cross(columns[(j + 1) % 3], columns[(j + 2) % 3]);
+        for (int k = 0; k < 3; ++k) {
+            axis[k][j] = columns[j][k];
             absAxis[k][j] = std::fabs(axis[k][j]);
+            normal[k][j] = faceNormal[k];
+            absNormal[k][j] = std::fabs(faceNormal[k]);
         }
+    }
+    absDeterminant = std::fabs(dot(columns[0], cross(columns[1], columns[2])));
 }
 
 bool boxesOverlap(const Box& a, const Box& b, const RelativePlacement& placement) {

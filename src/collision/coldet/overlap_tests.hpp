@@ -15,20 +15,31 @@ Matrix3D inverse(const Matrix3D& m);
 Matrix3D product(const Matrix3D& a, const Matrix3D& b);
 
 // Placement of the other model in this model's space, with what the box test needs per query.
+// The placement may scale and shear, so B's faces are not perpendicular to B's axes: their normals
+// are the cofactor columns, normal_j = axis_(j+1) x axis_(j+2), along which B reaches b_j |det|.
 struct RelativePlacement {
     Matrix3D relative;
-    float axis[3][3];     // axis[k][j]: component k of the image of the other model's axis j
-    float absAxis[3][3];  // |axis[k][j]|
+    float axis[3][3];       // axis[k][j]: component k of the image of the other model's axis j
+    float absAxis[3][3];    // |axis[k][j]|
+    float normal[3][3];     // normal[k][j]: component k of the normal of B's faces across axis j
+    float absNormal[3][3];  // |normal[k][j]|
+    float absDeterminant;   // |axis_j . normal_j|, the same for every j
 
     explicit RelativePlacement(const Matrix3D& placement);
 };
 
-// Separating-axis test of box A (this model's space) against box B (the other's space): A's three
-// axes, then B's, then the nine cross axes; strict comparisons, so touching boxes overlap.
+// Separating-axis test of box A (this model's space) against box B (the other's space, placed by
+// the relative matrix): A's three axes, then the normals of B's faces, then the nine edge-edge
+// axes A_k x B_j; strict comparisons and no tolerance, so boxes that merely touch overlap.
+// For a rigid placement the face normals are B's axes and this is the classic oriented-box test;
+// with a scaling placement B's reach has to be measured along the true face normals, or boxes that
+// overlap would be reported apart.
 inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vector3D b,
                            const RelativePlacement& p) {
     const float(&r)[3][3] = p.axis;
     const float(&q)[3][3] = p.absAxis;
+    const float(&n)[3][3] = p.normal;
+    const float(&qn)[3][3] = p.absNormal;
     const Vector3D t = transformPoint(p.relative, bCenter) - aCenter;
     if (std::fabs(t.x) > a.x + (b.x * q[0][0] + b.y * q[0][1] + b.z * q[0][2]))
         return true;
@@ -38,13 +49,13 @@ inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vecto
         return true;
 
     for (int j = 0; j < 3; ++j) {
-        const float projected = r[0][j] * t.x + r[1][j] * t.y + r[2][j] * t.z;
-        const float reach = a.x * q[0][j] + a.y * q[1][j] + a.z * q[2][j];
-        if (std::fabs(projected) > reach + b[j])
+        const float projected = n[0][j] * t.x + n[1][j] * t.y + n[2][j] * t.z;
+        const float reach = a.x * qn[0][j] + a.y * qn[1][j] + a.z * qn[2][j];
+        if (std::fabs(projected) > reach + b[j] * p.absDeterminant)
             return true;
     }
 
-    // Cross axes A_k x B_j: with k1 = k+1, k2 = k+2, j1 = j+1, j2 = j+2 (mod 3).
+    // Edge-edge axes A_k x B_j: with k1 = k+1, k2 = k+2, j1 = j+1, j2 = j+2 (mod 3).
     const float ta[3] = {t.x, t.y, t.z};
     const float aa[3] = {a.x, a.y, a.z};
     const float ba[3] = {b.x, b.y, b.z};
@@ -56,7 +67,7 @@ inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vecto
             const int j2 = j1 == 2 ? 0 : j1 + 1;
             const float distance = std::fabs(ta[k2] * r[k1][j] - ta[k1] * r[k2][j]);
             const float reach =
-                aa[k1] * q[k2][j] + aa[k2] * q[k1][j] + ba[j1] * q[k][j2] + ba[j2] * q[k][j1];
+                aa[k1] * q[k2][j] + aa[k2] * q[k1][j] + ba[j1] * qn[k][j2] + ba[j2] * qn[k][j1];
             if (distance > reach)
                 return true;
         }
