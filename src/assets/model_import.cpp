@@ -65,33 +65,38 @@ Vertex importVertex(const aiMesh& mesh, unsigned int i) {
     return vertex;
 }
 
-// Only whole triangles within the vertex array are kept: every consumer reads the index array in
-// threes, so a point or line face would shift all later triangles, and a bad index would read
-// past the vertices.
-std::vector<std::uint32_t> importTriangles(const aiMesh& mesh, const char* path) {
+// Only triangle faces are kept: every consumer reads the index array in threes, so a point or
+// line face would shift all later triangles.
+std::vector<std::uint32_t> importTriangles(const aiMesh& mesh) {
     std::vector<std::uint32_t> indices;
     indices.reserve(static_cast<std::size_t>(mesh.mNumFaces) * triangleIndexCount);
-    unsigned int outOfRange = 0;
     for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
         const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices != triangleIndexCount) {
-            continue;
+        if (face.mNumIndices == triangleIndexCount) {
+            indices.insert(indices.end(), face.mIndices, face.mIndices + triangleIndexCount);
         }
-        bool inRange = true;
-        for (unsigned int k = 0; k < triangleIndexCount; ++k) {
-            inRange = inRange && face.mIndices[k] < mesh.mNumVertices;
-        }
-        if (!inRange) {
-            ++outOfRange;
-            continue;
-        }
-        indices.insert(indices.end(), face.mIndices, face.mIndices + triangleIndexCount);
-    }
-    if (outOfRange > 0) {
-        std::cout << "Skipped " << outOfRange << " faces with vertex indices out of range in "
-                  << path << std::endl;
     }
     return indices;
+}
+
+// Some readers pass face indices through unchecked; the post-processing steps would then read and
+// write past the vertex arrays, so such a file is refused before they run.
+bool indicesInRange(const aiScene& scene) {
+    for (unsigned int m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh* mesh = scene.mMeshes[m];
+        if (mesh == nullptr) {
+            continue;
+        }
+        for (unsigned int f = 0; f < mesh->mNumFaces; ++f) {
+            const aiFace& face = mesh->mFaces[f];
+            for (unsigned int k = 0; k < face.mNumIndices; ++k) {
+                if (face.mIndices[k] >= mesh->mNumVertices) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 std::vector<Texture> importDiffuseTextures(const aiMaterial* material) {
@@ -108,7 +113,7 @@ std::vector<Texture> importDiffuseTextures(const aiMaterial* material) {
     return textures;
 }
 
-Mesh* processMesh(const aiMesh& mesh, const aiScene& scene, const char* path) {
+Mesh* processMesh(const aiMesh& mesh, const aiScene& scene) {
     const aiMaterial* material =
         mesh.mMaterialIndex < scene.mNumMaterials ? scene.mMaterials[mesh.mMaterialIndex] : nullptr;
 
@@ -117,21 +122,20 @@ Mesh* processMesh(const aiMesh& mesh, const aiScene& scene, const char* path) {
     for (unsigned int i = 0; i < mesh.mNumVertices; ++i) {
         vertices.push_back(importVertex(mesh, i));
     }
-    const std::vector<std::uint32_t> indices = importTriangles(mesh, path);
+    const std::vector<std::uint32_t> indices = importTriangles(mesh);
     const std::vector<Texture> textures = importDiffuseTextures(material);
     return new Mesh(vertices, indices, &textures);
 }
 
-void processNode(const aiNode& node, const aiScene& scene, const char* path,
-                 std::vector<Mesh*>& meshes) {
+void processNode(const aiNode& node, const aiScene& scene, std::vector<Mesh*>& meshes) {
     for (unsigned int m = 0; m < node.mNumMeshes; ++m) {
         const unsigned int meshIndex = node.mMeshes[m];
         if (meshIndex < scene.mNumMeshes && scene.mMeshes[meshIndex] != nullptr) {
-            meshes.push_back(processMesh(*scene.mMeshes[meshIndex], scene, path));
+            meshes.push_back(processMesh(*scene.mMeshes[meshIndex], scene));
         }
     }
     for (unsigned int c = 0; c < node.mNumChildren; ++c) {
-        processNode(*node.mChildren[c], scene, path, meshes);
+        processNode(*node.mChildren[c], scene, meshes);
     }
 }
 
@@ -164,7 +168,13 @@ struct Bounds {
 
 void VisibleObject::loadModel(const char* path) {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, modelImportFlags);
+    // Read first and post-process after the index check; the steps are those of the flag word.
+    const aiScene* scene = importer.ReadFile(path, 0);
+    if (scene != nullptr && indicesInRange(*scene)) {
+        scene = importer.ApplyPostProcessing(modelImportFlags);
+    } else {
+        scene = nullptr;
+    }
     // Only a scene flagged incomplete and nothing else is refused; other flag bits alongside it
     // still describe usable geometry.
     if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
@@ -172,7 +182,7 @@ void VisibleObject::loadModel(const char* path) {
         std::cout << modelOpenFailedMessage << path << std::endl;
         return;
     }
-    processNode(*scene->mRootNode, *scene, path, meshes);
+    processNode(*scene->mRootNode, *scene, meshes);
     buildCollision();
 }
 

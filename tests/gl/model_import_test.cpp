@@ -132,16 +132,14 @@ TEST_F(ModelImportTest, ALineBeforeATriangleDoesNotShiftTheTriangle) {
     expectVec3Near(box.corners[7].xyz(), {2, 2, 1}, 0.0f, "max");
 }
 
-TEST_F(ModelImportTest, OutOfRangeIndicesNeverReachTheMesh) {
+TEST_F(ModelImportTest, AFileWithOutOfRangeIndicesIsRefusedLikeAnUnreadableOne) {
     testing::internal::CaptureStdout();
-    ModelObject broken("Models/bad_index.obj");
-    testing::internal::GetCapturedStdout();
-    for (const scene::Mesh* mesh : broken.meshes) {
-        EXPECT_EQ(mesh->indices.size() % 3, 0u);
-        for (std::uint32_t index : mesh->indices) {
-            EXPECT_LT(index, mesh->vertices.size());
-        }
-    }
+    ModelObject broken("Models/bad_index.ply");
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output, "The file wasn't successfully opened Models/bad_index.ply\n");
+    EXPECT_TRUE(broken.meshes.empty());
+    EXPECT_EQ(broken.collisionModel, nullptr);
+    EXPECT_EQ(broken.collisionShape, nullptr);
 }
 
 TEST_F(ModelImportTest, TwoMeshesKeepWalkOrderInMeshesAndCollisionTriangles) {
