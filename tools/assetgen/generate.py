@@ -18,8 +18,11 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import cloud  # noqa: E402
 import figure  # noqa: E402
+import flag  # noqa: E402
 import font  # noqa: E402
+import glows  # noqa: E402
 import screen_quad  # noqa: E402
+import sky  # noqa: E402
 
 OUT = pathlib.Path(__file__).resolve().parents[2] / "data" / "Models"
 
@@ -28,6 +31,12 @@ STEPS = [
     ("plane.obj", lambda: screen_quad.build(OUT)),
     ("cloudPlatform.obj", lambda: cloud.build(OUT)),
     ("Mark 5.obj", lambda: figure.build(OUT)),
+    ("customskybox.obj", lambda: sky.build(OUT)),
+    ("flag.obj", lambda: flag.build(OUT)),
+    ("bigGlow.obj", lambda: glows.build(OUT, "bigGlow")),
+    ("smallGlow.obj", lambda: glows.build(OUT, "smallGlow")),
+    ("hexaGlow.obj", lambda: glows.build(OUT, "hexaGlow")),
+    ("shinyGlow.obj", lambda: glows.build(OUT, "shinyGlow")),
 ]
 
 

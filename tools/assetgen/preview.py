@@ -110,8 +110,12 @@ def render(model, yaw, pitch, size=400, light=(0.4, 0.8, 0.6), background=(0.35,
     return image
 
 
-def sheet(name, views, **kw):
+def sheet(name, views, scale=None, **kw):
     model = read_obj(MODELS / name)
+    if scale is not None:
+        v, vt, vn, faces, texture = model
+        vn = vn / np.asarray(scale)
+        model = (v * np.asarray(scale), vt, vn / np.linalg.norm(vn, axis=1, keepdims=True), faces, texture)
     v, _, _, faces, _ = model
     used = np.unique(faces[:, :, 0])
     lo, hi = v[used].min(axis=0), v[used].max(axis=0)
@@ -120,7 +124,8 @@ def sheet(name, views, **kw):
     tiles = [render(model, yaw, pitch, **kw) for yaw, pitch in views]
     image = np.concatenate(tiles, axis=1)
     OUT.mkdir(parents=True, exist_ok=True)
-    Image.fromarray(np.clip(image * 255, 0, 255).astype(np.uint8)).save(OUT / (pathlib.Path(name).stem.replace(" ", "_") + ".png"))
+    stem = pathlib.Path(name).stem.replace(" ", "_") + ("_scaled" if scale is not None else "")
+    Image.fromarray(np.clip(image * 255, 0, 255).astype(np.uint8)).save(OUT / (stem + ".png"))
 
 
 VIEWS = {
@@ -136,10 +141,60 @@ VIEWS = {
 
 
 def main(argv):
+    if argv[1:] == ["sky"]:
+        sky_views()
+        return
     names = argv[1:] or list(VIEWS)
     for name in names:
         if (MODELS / name).exists():
             sheet(name, VIEWS.get(name, [(0, 0)]))
+    if "flag.obj" in names:
+        # As the goal's scale of 3 across and 1 up shows it in the level.
+        sheet("flag.obj", [(0, 10), (40, 20), (200, 10)], scale=(3, 1, 3))
+
+
+def sky_views():
+    """Perspective views from the centre of the sky box through its own triangles and uvs
+    (bilinear sampling), looking at the sun, along a cube edge and straight up at a corner."""
+    v, vt, _, faces, texture = read_obj(MODELS / "customskybox.obj")
+    th, tw = texture.shape[:2]
+    tiles = []
+    for forward in ((0.696, 0.174, -0.696), (1.0, 1.0, 0.02), (-1.0, 0.4, -1.0), (0.3, -0.6, 1.0)):
+        f = np.asarray(forward) / np.linalg.norm(forward)
+        right = np.cross(f, (0, 1, 0))
+        right /= np.linalg.norm(right)
+        up = np.cross(right, f)
+        w, h = 640, 360
+        half = math.tan(math.radians(22.5))
+        xs = (np.arange(w) + 0.5 - w / 2) / (h / 2) * half
+        ys = (h / 2 - np.arange(h) - 0.5) / (h / 2) * half
+        gx, gy = np.meshgrid(xs, ys)
+        d = f + gx[..., None] * right + gy[..., None] * up
+        image = np.zeros((h, w, 3))
+        for tri in faces:
+            a, b, c = v[tri[:, 0]]
+            # Ray from the origin against the triangle's plane, then barycentrics.
+            n = np.cross(b - a, c - a)
+            denom = d @ n
+            with np.errstate(divide="ignore", invalid="ignore"):
+                t = (a @ n) / denom
+                hit = d * t[..., None]
+                w1 = (np.cross(hit - a, c - a) @ n) / (n @ n)
+                w2 = (np.cross(b - a, hit - a) @ n) / (n @ n)
+            w0 = 1 - w1 - w2
+            inside = (t > 0) & (w0 >= -1e-6) & (w1 >= -1e-6) & (w2 >= -1e-6)
+            uv = w0[..., None] * vt[tri[0, 1]] + w1[..., None] * vt[tri[1, 1]] + w2[..., None] * vt[tri[2, 1]]
+            x = uv[..., 0] * tw - 0.5
+            y = (1 - uv[..., 1]) * th - 0.5
+            x0 = np.clip(np.floor(x).astype(int), 0, tw - 2)
+            y0 = np.clip(np.floor(y).astype(int), 0, th - 2)
+            fx, fy = (x - x0)[..., None], (y - y0)[..., None]
+            sample = ((texture[y0, x0, :3] * (1 - fx) + texture[y0, x0 + 1, :3] * fx) * (1 - fy)
+                      + (texture[y0 + 1, x0, :3] * (1 - fx) + texture[y0 + 1, x0 + 1, :3] * fx) * fy)
+            image[inside] = sample[inside]
+        tiles.append(image)
+    grid = np.concatenate([np.concatenate(tiles[:2], axis=1), np.concatenate(tiles[2:], axis=1)], axis=0)
+    Image.fromarray(np.clip(grid * 255, 0, 255).astype(np.uint8)).save(OUT / "sky_views.png")
 
 
 if __name__ == "__main__":
