@@ -179,6 +179,8 @@ class Parser {
         int* targets[9] = {&record.position[0], &record.position[1], &record.position[2],
                            &record.velocity[0], &record.velocity[1], &record.velocity[2],
                            &record.scale[0],    &record.scale[1],    &record.scale[2]};
+        // A record cut short by the end of the file is reported where its text ends.
+        int lastTextLine = keywordLine;
         for (int field = 0; field < 9; ++field) {
             if (goal && field >= 3 && field < 6)
                 continue;
@@ -189,7 +191,7 @@ class Parser {
                 case Scanner::Number::ok:
                     break;
                 case Scanner::Number::missing:
-                    reject(kind, keywordLine, fieldLine,
+                    reject(kind, keywordLine, in_.atEnd() ? lastTextLine : fieldLine,
                            std::string("expected an integer for the ") + fieldNames[field] +
                                ", found " + describe(text_, fieldPos));
                     // A record cut short at a line end leaves the next line to be read afresh:
@@ -205,6 +207,7 @@ class Parser {
             }
             // Inside a triple the slash must follow the number directly; after a triple only
             // whitespace may follow, so a fraction or a stray letter is caught as well.
+            lastTextLine = in_.line();
             const bool lastOfTriple = field % 3 == 2;
             const char next = in_.peek();
             if (!lastOfTriple && next == '/') {

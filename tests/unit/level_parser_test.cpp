@@ -2,7 +2,10 @@
 // are reported and skipped without losing the good ones around them.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/level_loader.hpp"
 
@@ -189,6 +192,49 @@ TEST(LevelParser, TwoGoalRecordsAreBothKept) {
     ASSERT_EQ(level.records.size(), 2u);
     EXPECT_EQ(level.records[0].kind, Kind::Goal);
     EXPECT_EQ(level.records[1].kind, Kind::Goal);
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+struct BadLevel {
+    const char* file;
+    std::size_t records;
+    std::vector<int> messageLines;  // one message per bad record, at these lines
+};
+
+std::string readFixture(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << path;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(LevelParserFixtures, BadFilesReportEachBadRecordByLineAndKeepTheGoodOnes) {
+    const BadLevel cases[] = {
+        {"truncated.lvl", 3, {4, 5, 7}},
+        {"fractions.lvl", 3, {2, 4}},
+        {"space_before_slash.lvl", 3, {2}},  // "1/ 1/1" is fine: a number may follow spaces
+        {"long_keyword.lvl", 2, {}},
+        {"garbage.lvl", 2, {2}},
+        {"empty.lvl", 0, {}},
+        {"commentary_only.lvl", 0, {}},
+        {"huge_numbers.lvl", 2, {2, 3}},
+    };
+    for (const BadLevel& level : cases) {
+        const std::string path = std::string(VANTOR_FIXTURES_DIR) + "/levels/" + level.file;
+        const LevelParse parsed = parseLevel(readFixture(path), path);
+        EXPECT_EQ(parsed.records.size(), level.records) << level.file;
+        ASSERT_EQ(parsed.messages.size(), level.messageLines.size()) << level.file;
+        for (std::size_t i = 0; i < parsed.messages.size(); ++i) {
+            const std::string where = path + ":" + std::to_string(level.messageLines[i]) + ": ";
+            EXPECT_EQ(parsed.messages[i].rfind(where, 0), 0u) << parsed.messages[i];
+        }
+    }
 }
 
 }  // namespace
