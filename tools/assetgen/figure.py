@@ -54,7 +54,10 @@ def _superellipse(phi, n):
 def lathe(profile, segments, region, sx=1.0, sz=1.0, squareness=2):
     """Surface of revolution about +y from a (radius, height) profile listed bottom to top.
     u runs around (the front, -z, sits at u = 0.5; the seam is at the back), v along the profile
-    by arc length. Profile points of radius 0 close the surface without degenerate triangles."""
+    by arc length. Profile points of radius 0 close the surface without degenerate triangles.
+    region names an atlas region of the figure or is a function mapping (u, v) to texture
+    coordinates."""
+    uv_of = region if callable(region) else (lambda s, t: _region_uv(region, s, t))
     mesh = Mesh()
     lengths = [0.0]
     for (r0, y0), (r1, y1) in zip(profile, profile[1:]):
@@ -68,7 +71,7 @@ def lathe(profile, segments, region, sx=1.0, sz=1.0, squareness=2):
             phi = math.pi - 2 * math.pi * u
             k = r * _superellipse(phi, squareness)
             p = (k * math.sin(phi) * sx, y, -k * math.cos(phi) * sz)
-            row.append(mesh.vertex(p, (0, 1, 0), _region_uv(region, u, length / total)))
+            row.append(mesh.vertex(p, (0, 1, 0), uv_of(u, length / total)))
         rows.append(row)
     for i in range(len(rows) - 1):
         for j in range(segments):

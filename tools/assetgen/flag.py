@@ -32,16 +32,8 @@ def _uv(name, s, t):
     return u, v
 
 
-def _relabel(mesh, name):
-    """Moves a lathe's uvs (made for the figure's atlas) into this atlas's region by re-deriving
-    them from the lathe's own parameterisation."""
-    p = np.asarray(mesh.positions)
-    angle = np.arctan2(p[:, 0], -p[:, 2])
-    s = 0.5 - angle / (2 * math.pi)
-    lo, hi = p[:, 1].min(), p[:, 1].max()
-    t = (p[:, 1] - lo) / max(hi - lo, 1e-9)
-    mesh.uvs = [_uv(name, a, b) for a, b in zip(s.tolist(), t.tolist())]
-    return mesh
+def _region(name):
+    return lambda s, t: _uv(name, s, t)
 
 
 def _cloth_point(s, t):
@@ -71,18 +63,17 @@ def cloth():
 
 def build_mesh():
     flag = Mesh()
-    pole = lathe([(0.0, 0.0), (POLE_RADIUS, 0.0), (POLE_RADIUS, POLE_HEIGHT), (0.0, POLE_HEIGHT)], 12, "antenna")
-    flag.extend(_relabel(pole, "pole"))
-    knob = lathe([(0.0, -0.06), (0.025, -0.055), (0.035, 0.0), (0.025, 0.055), (0.0, 0.06)], 12, "light")
-    flag.extend(_relabel(knob.transformed(np.eye(3), (0.0, POLE_HEIGHT + 0.05, 0.0)), "knob"))
+    flag.extend(lathe([(0.0, 0.0), (POLE_RADIUS, 0.0), (POLE_RADIUS, POLE_HEIGHT), (0.0, POLE_HEIGHT)], 12,
+                      _region("pole")))
+    knob = lathe([(0.0, -0.06), (0.025, -0.055), (0.035, 0.0), (0.025, 0.055), (0.0, 0.06)], 12, _region("knob"))
+    flag.extend(knob.transformed(np.eye(3), (0.0, POLE_HEIGHT + 0.05, 0.0)))
     puff = Mesh()
     for (x, y, z), r in (((0.0, 0.0, 0.0), 0.17), ((0.13, 0.02, 0.05), 0.11), ((-0.12, 0.01, -0.06), 0.12),
                          ((0.03, 0.03, -0.14), 0.1), ((-0.05, 0.02, 0.13), 0.1)):
         rings = 10
         profile = [(r * math.sin(math.pi * i / rings), -0.7 * r * math.cos(math.pi * i / rings)) for i in range(rings + 1)]
         profile[0], profile[-1] = (0.0, profile[0][1]), (0.0, profile[-1][1])
-        part = lathe(profile, 14, "joint")
-        puff.extend(_relabel(part, "puff").transformed(np.eye(3), (x, y, z)))
+        puff.extend(lathe(profile, 14, _region("puff")).transformed(np.eye(3), (x, y, z)))
     flag.extend(puff)
     flag.extend(cloth())
     return compact(flag)

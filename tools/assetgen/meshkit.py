@@ -106,20 +106,27 @@ def fmt(value):
 
 
 def write_obj(path, mesh, material_file=None, material=None, comment=None):
+    """Writes positions, uvs and normals as three de-duplicated lists (in first-use order) and
+    one v/vt/vn triple per face corner."""
+    tables = ({}, {}, {})
+    corners = []
+    for i in range(len(mesh.positions)):
+        keys = (" ".join(fmt(c) for c in mesh.positions[i]), " ".join(fmt(c) for c in mesh.uvs[i]),
+                " ".join(fmt(c) for c in mesh.normals[i]))
+        corners.append(tuple(table.setdefault(key, len(table) + 1) for table, key in zip(tables, keys)))
     lines = []
     if comment:
         lines += ["# " + line for line in comment.splitlines()]
     if material_file:
         lines.append("mtllib " + material_file)
     lines.append("o " + path.stem.replace(" ", "_"))
-    lines += ["v %s %s %s" % tuple(fmt(c) for c in p) for p in mesh.positions]
-    lines += ["vt %s %s" % tuple(fmt(c) for c in uv) for uv in mesh.uvs]
-    lines += ["vn %s %s %s" % tuple(fmt(c) for c in n) for n in mesh.normals]
+    for prefix, table in zip(("v ", "vt ", "vn "), tables):
+        lines += [prefix + key for key in table]
     if material:
         lines.append("usemtl " + material)
     lines.append("s off")
     for tri in mesh.triangles:
-        lines.append("f " + " ".join("%d/%d/%d" % (i + 1, i + 1, i + 1) for i in tri))
+        lines.append("f " + " ".join("%d/%d/%d" % corners[i] for i in tri))
     path.write_text("\n".join(lines) + "\n", encoding="ascii")
 
 
