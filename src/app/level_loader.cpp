@@ -26,25 +26,32 @@ bool isSpace(char c) {
 }
 
 int digitValue(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return 99;
 }
 
 std::string describe(std::string_view text, std::size_t pos) {
-    if (pos >= text.size())
+    if (pos >= text.size()) {
         return "the end of the file";
+    }
     const unsigned char c = static_cast<unsigned char>(text[pos]);
-    if (c == '\n' || c == '\r')
+    if (c == '\n' || c == '\r') {
         return "the end of the line";
-    if (isSpace(static_cast<char>(c)))
+    }
+    if (isSpace(static_cast<char>(c))) {
         return "a space";
-    if (c >= 0x21 && c < 0x7F)
+    }
+    if (c >= 0x21 && c < 0x7F) {
         return std::string("'") + static_cast<char>(c) + "'";
+    }
     char hex[16];
     std::snprintf(hex, sizeof hex, "byte 0x%02X", c);
     return hex;
@@ -64,8 +71,9 @@ class Scanner {
     char peek() const { return atEnd() ? '\0' : text_[pos_]; }
 
     void advance() {
-        if (text_[pos_] == '\n')
+        if (text_[pos_] == '\n') {
             ++line_;
+        }
         ++pos_;
     }
 
@@ -83,8 +91,9 @@ class Scanner {
     std::string_view word() {
         skipSpace();
         const std::size_t start = pos_;
-        while (!atEnd() && !isSpace(text_[pos_]))
+        while (!atEnd() && !isSpace(text_[pos_])) {
             advance();
+        }
         return text_.substr(start, pos_ - start);
     }
 
@@ -93,8 +102,9 @@ class Scanner {
         for (std::size_t n = 0; n < limit && !atEnd(); ++n) {
             const char c = text_[pos_];
             advance();
-            if (c == '\n')
+            if (c == '\n') {
                 break;
+            }
         }
     }
 
@@ -116,8 +126,9 @@ class Scanner {
                                    (text_[p + 1] == 'x' || text_[p + 1] == 'X') &&
                                    digitValue(text_[p + 2]) < 16;
             base = hexPrefix ? 16 : 8;
-            if (hexPrefix)
+            if (hexPrefix) {
                 p += 2;
+            }
         }
         const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
         std::uint64_t value = 0;
@@ -131,12 +142,15 @@ class Scanner {
             }
             ++p;
         }
-        if (p == digitsStart)
+        if (p == digitsStart) {
             return Number::missing;
-        while (pos_ < p)
+        }
+        while (pos_ < p) {
             advance();
-        if (overflow)
+        }
+        if (overflow) {
             return Number::outOfRange;
+        }
         out = negative ? static_cast<int>(-static_cast<std::int64_t>(value))
                        : static_cast<int>(value);
         return Number::ok;
@@ -156,8 +170,9 @@ class Parser {
     LevelParse run() {
         for (;;) {
             const std::string_view keyword = in_.word();
-            if (keyword.empty())
+            if (keyword.empty()) {
                 break;
+            }
             if (keyword == "p") {
                 readRecord(LevelRecord::Kind::Platform, in_.line());
             } else if (keyword == "e") {
@@ -182,8 +197,9 @@ class Parser {
         // A record cut short by the end of the file is reported where its text ends.
         int lastTextLine = keywordLine;
         for (int field = 0; field < 9; ++field) {
-            if (goal && field >= 3 && field < 6)
+            if (goal && field >= 3 && field < 6) {
                 continue;
+            }
             const bool crossedLine = in_.skipSpace();
             const int fieldLine = in_.line();
             const std::size_t fieldPos = in_.pos();
@@ -196,8 +212,9 @@ class Parser {
                                ", found " + describe(text_, fieldPos));
                     // A record cut short at a line end leaves the next line to be read afresh:
                     // it may well hold the next record.
-                    if (!crossedLine)
+                    if (!crossedLine) {
                         in_.discardLine(std::string_view::npos);
+                    }
                     return;
                 case Scanner::Number::outOfRange:
                     reject(kind, keywordLine, fieldLine,
@@ -229,8 +246,9 @@ class Parser {
     void reject(LevelRecord::Kind kind, int keywordLine, int faultLine, const std::string& what) {
         std::string message = std::string(fileName_) + ":" + std::to_string(faultLine) + ": " +
                               (kind == LevelRecord::Kind::Goal ? "e" : "p") + " record";
-        if (faultLine != keywordLine)
+        if (faultLine != keywordLine) {
             message += " (from line " + std::to_string(keywordLine) + ")";
+        }
         message += " skipped: " + what;
         result_.messages.push_back(std::move(message));
     }
@@ -252,12 +270,14 @@ scene::mat4 placement(const int position[3], const int scale[3]) {
 
 bool readFile(const char* path, std::string& text) {
     std::FILE* file = std::fopen(path, "r");
-    if (file == nullptr)
+    if (file == nullptr) {
         return false;
+    }
     char buffer[4096];
     std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
         text.append(buffer, n);
+    }
     std::fclose(file);
     return true;
 }
@@ -275,8 +295,9 @@ bool loadLevel(const char* path) {
         return false;
     }
     const LevelParse level = parseLevel(text, path);
-    for (const std::string& message : level.messages)
+    for (const std::string& message : level.messages) {
         std::cout << message << std::endl;
+    }
     for (const LevelRecord& record : level.records) {
         const scene::mat4 model = placement(record.position, record.scale);
         scene::Platform* platform;

@@ -83,22 +83,27 @@ class PlayThrough : public GlTest {
         if (scene::length(toTarget) > arrived) {
             const float side = scene::dot(toTarget, body.column(0).xyz());
             const float ahead = -scene::dot(toTarget, body.column(2).xyz());
-            if (side > arrived / 2)
+            if (side > arrived / 2) {
                 input.press('D');
-            if (side < -arrived / 2)
+            }
+            if (side < -arrived / 2) {
                 input.press('A');
-            if (ahead > arrived / 2)
+            }
+            if (ahead > arrived / 2) {
                 input.press('W');
-            if (ahead < -arrived / 2)
+            }
+            if (ahead < -arrived / 2) {
                 input.press('S');
+            }
         }
         turnTowards(toTarget);
     }
 
     void turnTowards(vec3 direction) {
         input.mouseX = centreX();
-        if (scene::length(direction) < 2.0f)
+        if (scene::length(direction) < 2.0f) {
             return;
+        }
         const vec3 forward = flat(-figure().getModelMatrix().column(2).xyz());
         const float turn =
             std::atan2(scene::cross(forward, direction).y, scene::dot(forward, direction)) *
@@ -128,18 +133,21 @@ class PlayThrough : public GlTest {
                 flatDistance(where(), centreOf(own)) < edgeFraction * radiusOf(own))) {
             steerTowards(centreOf(next));
             step();
-            if (HasFatalFailure())
+            if (HasFatalFailure()) {
                 return;
+            }
             ASSERT_LT(frames - start, legFrameBudget) << leg;
         }
         input.press(platform::KEY_SPACE);
         while (!standingOn(next)) {
-            if (!figure().onGround)
+            if (!figure().onGround) {
                 input.release(platform::KEY_SPACE);
+            }
             steerTowards(centreOf(next));
             step();
-            if (HasFatalFailure())
+            if (HasFatalFailure()) {
                 return;
+            }
             ASSERT_LT(frames - start, legFrameBudget) << leg;
         }
         stand();
@@ -152,8 +160,9 @@ class PlayThrough : public GlTest {
         const int start = frames;
         while (!condition()) {
             step();
-            if (HasFatalFailure())
+            if (HasFatalFailure()) {
                 return;
+            }
             ASSERT_LT(frames - start, legFrameBudget) << leg;
         }
     }
@@ -205,8 +214,9 @@ TEST_F(PlayThrough, TheShippedCourseCanBeWonFromTheStart) {
     input.press(platform::KEY_SPACE);
     const int start = frames;
     while (!gameWon) {
-        if (!figure().onGround)
+        if (!figure().onGround) {
             input.release(platform::KEY_SPACE);
+        }
         steerTowards(centreOf(registry.endPlatform));
         step();
         ASSERT_FALSE(HasFatalFailure());
@@ -238,8 +248,9 @@ TEST_F(PlayThrough, WalkingOffTheStartFallsAndTheNextFrameResetsTheWorld) {
     EXPECT_NEAR(where().y, 4.0f - 25.0f * frame * frame, 1e-4f);
     EXPECT_NEAR(where().z, 0.0f, 1e-5f);
     for (Platform* platform : registry.platforms) {
-        if (platform == registry.endPlatform)
+        if (platform == registry.endPlatform) {
             continue;
+        }
         EXPECT_EQ(platform->getModelMatrix(), platform->initialModelMatrix);
         EXPECT_FALSE(platform->moving);
     }
