@@ -8,7 +8,7 @@ uniform sampler2D uLensFlareTex;
 
 out vec4 fragColor;
 
-const float flareStrength = 1.2;
+const float flareStrength = 1.0;
 
 void main() {
     vec3 image = texture(uInputTex, uv).rgb;

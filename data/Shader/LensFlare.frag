@@ -12,7 +12,8 @@ out vec4 fragColor;
 const int ghostCount = 4;
 const float ghostSpacing = 0.38;
 const float haloRadius = 0.45;
-const float haloStrength = 0.8;
+const float ghostStrength = 0.5;
+const float haloStrength = 0.45;
 const float chromaticShift = 0.008;
 const float aspect = 1600.0 / 900.0;
 const float sourceLod = 2.0;
@@ -26,9 +27,8 @@ vec3 splitSample(vec2 coord, vec2 direction) {
 }
 
 // Features fade out towards the border so that nothing is cut off by the edge of the screen.
-float edgeFade(vec2 coord, float sharpness) {
-    float fromCentre = length(vec2(0.5) - coord) / centreToCorner;
-    return pow(max(1.0 - fromCentre, 0.0), sharpness);
+float edgeFade(vec2 coord) {
+    return 1.0 - smoothstep(0.2, centreToCorner, length(vec2(0.5) - coord));
 }
 
 vec3 lensTint(vec2 coord) {
@@ -49,11 +49,11 @@ void main() {
     vec3 ghosts = vec3(0.0);
     for (int i = 0; i < ghostCount; ++i) {
         vec2 coord = mirrored + ghostStep * float(i);
-        ghosts += splitSample(coord, direction) * edgeFade(coord, 6.0);
+        ghosts += splitSample(coord, direction) * edgeFade(coord) * ghostStrength;
     }
 
     vec2 haloCoord = mirrored + direction * haloRadius;
-    vec3 halo = splitSample(haloCoord, direction) * edgeFade(haloCoord, 4.0) * haloStrength;
+    vec3 halo = splitSample(haloCoord, direction) * edgeFade(haloCoord) * haloStrength;
 
     fragColor = vec4((ghosts + halo) * lensTint(uv), 1.0);
 }

@@ -21,7 +21,7 @@ out vec4 fragColor;
 const vec3 sunColour = vec3(1.15, 1.0, 0.82);
 const vec3 skyAmbient = vec3(0.46, 0.55, 0.72);
 const vec3 groundAmbient = vec3(0.24, 0.23, 0.28);
-const float normalMapStrength = 0.8;
+const float normalMapStrength = 0.6;
 const float specularStrength = 0.2;
 const float shininess = 32.0;
 // The variance never drops below this, so flat receivers do not fight their own occluder depth.

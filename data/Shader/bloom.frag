@@ -13,7 +13,11 @@ uniform int BlendMode;
 
 out vec4 fragColor;
 
-const float bloomGain = 1.6;
+// The screen and soft-light blends give back less than addition does; they get more glow to work
+// with so that each mode reads clearly on screen.
+const float additiveGain = 1.2;
+const float screenGain = 4.0;
+const float softLightGain = 8.0;
 
 vec3 softLight(vec3 base, vec3 blend) {
     // The glow is mapped onto the upper half of the blend range, where soft light only brightens.
@@ -23,14 +27,14 @@ vec3 softLight(vec3 base, vec3 blend) {
 
 void main() {
     vec3 scene = texture(postProTexture, uv).rgb;
-    vec3 glow = min(texture(bloomTexture, uv).rgb * bloomGain, vec3(1.0));
+    vec3 glow = texture(bloomTexture, uv).rgb;
     vec3 colour = scene;
     if (BlendMode == 1) {
-        colour = scene + glow;
+        colour = scene + glow * additiveGain;
     } else if (BlendMode == 2) {
-        colour = 1.0 - (1.0 - scene) * (1.0 - glow);
+        colour = 1.0 - (1.0 - scene) * (1.0 - min(glow * screenGain, vec3(1.0)));
     } else if (BlendMode == 3) {
-        colour = softLight(scene, glow);
+        colour = softLight(scene, min(glow * softLightGain, vec3(1.0)));
     }
     fragColor = vec4(colour, 1.0);
 }

@@ -1,6 +1,7 @@
 #version 330 core
-// Keeps only the light above "threshold": what a pixel's brightness exceeds the threshold by, rescaled
-// to the full range, and carried on its own colour so that a glow keeps the hue of its source.
+// Keeps only the light above "threshold": how far a pixel's brightness exceeds the threshold, as a
+// share of the range left above it, squared so that the brightest light dominates, carried on the
+// pixel's own colour so that a glow keeps the hue of its source.
 
 in vec2 uv;
 
@@ -14,6 +15,6 @@ const vec3 lumaWeights = vec3(0.2126, 0.7152, 0.0722);
 void main() {
     vec3 colour = texture(postProTexture, uv).rgb;
     float brightness = max(dot(colour, lumaWeights), max(colour.r, max(colour.g, colour.b)) * 0.85);
-    float excess = max(brightness - threshold, 0.0) / max(1.0 - threshold, 1e-3);
-    fragColor = vec4(colour * excess, 1.0);
+    float excess = clamp((brightness - threshold) / max(1.0 - threshold, 1e-3), 0.0, 1.0);
+    fragColor = vec4(colour * excess * excess, 1.0);
 }

@@ -39,6 +39,12 @@ void defineTexture(RenderTarget& target, const TextureFormat& format) {
     }
     glTexImage2D(GL_TEXTURE_2D, 0, format.internalFormat, target.width, target.height, 0,
                  format.format, GL_UNSIGNED_BYTE, nullptr);
+    if (format.minFilter != GL_LINEAR) {
+        // The passes rebuild the levels before they read them, but a pass that reads a texture
+        // before any rebuild (the composition while bloom has been off since start-up) would
+        // find it incomplete and sample black. An allocated chain makes it complete from the start.
+        glGenerateMipmap(GL_TEXTURE_2D);
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
