@@ -227,6 +227,18 @@ TEST_F(PlayThrough, TheShippedCourseCanBeWonFromTheStart) {
     EXPECT_LT(frames * frame, 180.0) << "the course takes too long even without mistakes";
 }
 
+TEST_F(PlayThrough, AtTheLongestStepTheFigureStillLandsOnTopOfTheFirstCloud) {
+    // A slow machine steps the world by the clamp; the first fall must not sink the figure
+    // into the start cloud, since landing never pushes it back out.
+    const float top = centreOf(cloud(0)).y + 0.3f;
+    while (!standingOn(cloud(0))) {
+        updateWorld(maxStep);
+        ASSERT_LT(++frames, 20) << "the figure does not land on the first cloud";
+    }
+    EXPECT_LE(where().y, top);
+    EXPECT_GE(where().y, top - 0.5f);
+}
+
 TEST_F(PlayThrough, WalkingOffTheStartFallsAndTheNextFrameResetsTheWorld) {
     while (!standingOn(cloud(0))) {
         step();
