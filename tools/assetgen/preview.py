@@ -66,6 +66,14 @@ def render(model, yaw, pitch, size=400, light=(0.4, 0.8, 0.6), background=(0.35,
     image[:] = background
     depth = np.full((size, size), -np.inf)
     ldir = rot @ (np.asarray(light) / np.linalg.norm(light))
+    raster(image, depth, sx, sy, p[:, 2], n, vt, faces, texture, ldir, cull_back)
+    return image
+
+
+def raster(image, depth, sx, sy, pz, n, vt, faces, texture, ldir, cull_back=True, ambient=0.35):
+    """Fills the triangles into image where they are nearer (larger pz) than depth, lit by ldir
+    (view space) and textured by the uvs the way the game samples them."""
+    size_y, size_x = depth.shape
     for tri in faces:
         vi, ti, ni = tri[:, 0], tri[:, 1], tri[:, 2]
         x, y = sx[vi], sy[vi]
@@ -75,8 +83,8 @@ def render(model, yaw, pitch, size=400, light=(0.4, 0.8, 0.6), background=(0.35,
             continue
         if abs(area) < 1e-12:
             continue
-        x0, x1 = max(int(math.floor(x.min())), 0), min(int(math.ceil(x.max())), size - 1)
-        y0, y1 = max(int(math.floor(y.min())), 0), min(int(math.ceil(y.max())), size - 1)
+        x0, x1 = max(int(math.floor(x.min())), 0), min(int(math.ceil(x.max())), size_x - 1)
+        y0, y1 = max(int(math.floor(y.min())), 0), min(int(math.ceil(y.max())), size_y - 1)
         if x0 > x1 or y0 > y1:
             continue
         gx, gy = np.meshgrid(np.arange(x0, x1 + 1) + 0.5, np.arange(y0, y1 + 1) + 0.5)
@@ -86,7 +94,7 @@ def render(model, yaw, pitch, size=400, light=(0.4, 0.8, 0.6), background=(0.35,
         inside = (w0 >= 0) & (w1 >= 0) & (w2 >= 0)
         if not inside.any():
             continue
-        z = w0 * p[vi[0], 2] + w1 * p[vi[1], 2] + w2 * p[vi[2], 2]
+        z = w0 * pz[vi[0]] + w1 * pz[vi[1]] + w2 * pz[vi[2]]
         region = depth[y0:y1 + 1, x0:x1 + 1]
         write = inside & (z > region)
         if not write.any():
@@ -96,7 +104,7 @@ def render(model, yaw, pitch, size=400, light=(0.4, 0.8, 0.6), background=(0.35,
         nn /= np.maximum(np.linalg.norm(nn, axis=1, keepdims=True), 1e-9)
         if not cull_back:
             nn = np.where((nn[:, 2:3] < 0), -nn, nn)
-        shade = 0.35 + 0.65 * np.clip(nn @ ldir, 0, 1)
+        shade = ambient + (1 - ambient) * np.clip(nn @ ldir, 0, 1)
         if texture is not None:
             uv = (w0[..., None] * vt[ti[0]] + w1[..., None] * vt[ti[1]] + w2[..., None] * vt[ti[2]])[write]
             th, tw = texture.shape[:2]
@@ -107,7 +115,6 @@ def render(model, yaw, pitch, size=400, light=(0.4, 0.8, 0.6), background=(0.35,
         else:
             colour = np.full((write.sum(), 3), 0.8)
         image[y0:y1 + 1, x0:x1 + 1][write] = colour * shade[:, None]
-    return image
 
 
 def sheet(name, views, scale=None, **kw):
@@ -144,6 +151,10 @@ def main(argv):
     if argv[1:] == ["sky"]:
         sky_views()
         return
+    if argv[1:] == ["scene"]:
+        scene()
+        scene(forward=(0.696, 0.1, -0.696), name="scene_sun.png")
+        return
     names = argv[1:] or list(VIEWS)
     for name in names:
         if (MODELS / name).exists():
@@ -153,48 +164,99 @@ def main(argv):
         sheet("flag.obj", [(0, 10), (40, 20), (200, 10)], scale=(3, 1, 3))
 
 
-def sky_views():
-    """Perspective views from the centre of the sky box through its own triangles and uvs
-    (bilinear sampling), looking at the sun, along a cube edge and straight up at a corner."""
+def sky_image(forward, width, height):
+    """The sky box seen from its centre along forward, through its own triangles and uvs."""
     v, vt, _, faces, texture = read_obj(MODELS / "customskybox.obj")
     th, tw = texture.shape[:2]
-    tiles = []
-    for forward in ((0.696, 0.174, -0.696), (1.0, 1.0, 0.02), (-1.0, 0.4, -1.0), (0.3, -0.6, 1.0)):
-        f = np.asarray(forward) / np.linalg.norm(forward)
-        right = np.cross(f, (0, 1, 0))
-        right /= np.linalg.norm(right)
-        up = np.cross(right, f)
-        w, h = 640, 360
-        half = math.tan(math.radians(22.5))
-        xs = (np.arange(w) + 0.5 - w / 2) / (h / 2) * half
-        ys = (h / 2 - np.arange(h) - 0.5) / (h / 2) * half
-        gx, gy = np.meshgrid(xs, ys)
-        d = f + gx[..., None] * right + gy[..., None] * up
-        image = np.zeros((h, w, 3))
-        for tri in faces:
-            a, b, c = v[tri[:, 0]]
-            # Ray from the origin against the triangle's plane, then barycentrics.
-            n = np.cross(b - a, c - a)
-            denom = d @ n
-            with np.errstate(divide="ignore", invalid="ignore"):
-                t = (a @ n) / denom
-                hit = d * t[..., None]
-                w1 = (np.cross(hit - a, c - a) @ n) / (n @ n)
-                w2 = (np.cross(b - a, hit - a) @ n) / (n @ n)
-            w0 = 1 - w1 - w2
-            inside = (t > 0) & (w0 >= -1e-6) & (w1 >= -1e-6) & (w2 >= -1e-6)
-            uv = w0[..., None] * vt[tri[0, 1]] + w1[..., None] * vt[tri[1, 1]] + w2[..., None] * vt[tri[2, 1]]
-            x = uv[..., 0] * tw - 0.5
-            y = (1 - uv[..., 1]) * th - 0.5
-            x0 = np.clip(np.floor(x).astype(int), 0, tw - 2)
-            y0 = np.clip(np.floor(y).astype(int), 0, th - 2)
-            fx, fy = (x - x0)[..., None], (y - y0)[..., None]
-            sample = ((texture[y0, x0, :3] * (1 - fx) + texture[y0, x0 + 1, :3] * fx) * (1 - fy)
-                      + (texture[y0 + 1, x0, :3] * (1 - fx) + texture[y0 + 1, x0 + 1, :3] * fx) * fy)
-            image[inside] = sample[inside]
-        tiles.append(image)
+    f = np.asarray(forward, dtype=np.float64) / np.linalg.norm(forward)
+    right = np.cross(f, (0, 1, 0))
+    right /= np.linalg.norm(right)
+    up = np.cross(right, f)
+    half = math.tan(math.radians(22.5))
+    xs = (np.arange(width) + 0.5 - width / 2) / (height / 2) * half
+    ys = (height / 2 - np.arange(height) - 0.5) / (height / 2) * half
+    gx, gy = np.meshgrid(xs, ys)
+    d = f + gx[..., None] * right + gy[..., None] * up
+    image = np.zeros((height, width, 3))
+    for tri in faces:
+        a, b, c = v[tri[:, 0]]
+        n = np.cross(b - a, c - a)
+        denom = d @ n
+        with np.errstate(divide="ignore", invalid="ignore"):
+            t = (a @ n) / denom
+            hit = d * t[..., None]
+            w1 = (np.cross(hit - a, c - a) @ n) / (n @ n)
+            w2 = (np.cross(b - a, hit - a) @ n) / (n @ n)
+        w0 = 1 - w1 - w2
+        inside = (t > 0) & (w0 >= -1e-6) & (w1 >= -1e-6) & (w2 >= -1e-6)
+        uv = w0[..., None] * vt[tri[0, 1]] + w1[..., None] * vt[tri[1, 1]] + w2[..., None] * vt[tri[2, 1]]
+        x = np.nan_to_num(uv[..., 0] * tw - 0.5)
+        y = np.nan_to_num((1 - uv[..., 1]) * th - 0.5)
+        x0 = np.clip(np.floor(x).astype(int), 0, tw - 2)
+        y0 = np.clip(np.floor(y).astype(int), 0, th - 2)
+        fx, fy = np.clip(x - x0, 0, 1)[..., None], np.clip(y - y0, 0, 1)[..., None]
+        sample = ((texture[y0, x0, :3] * (1 - fx) + texture[y0, x0 + 1, :3] * fx) * (1 - fy)
+                  + (texture[y0 + 1, x0, :3] * (1 - fx) + texture[y0 + 1, x0 + 1, :3] * fx) * fy)
+        image[inside] = sample[inside]
+    return image, (f, right, up, half)
+
+
+def sky_views():
+    """Views from the centre of the sky box: at the sun, along a cube edge, at a corner, below."""
+    tiles = [sky_image(f, 640, 360)[0]
+             for f in ((0.696, 0.174, -0.696), (1.0, 1.0, 0.02), (-1.0, 0.4, -1.0), (0.3, -0.6, 1.0))]
     grid = np.concatenate([np.concatenate(tiles[:2], axis=1), np.concatenate(tiles[2:], axis=1)], axis=0)
     Image.fromarray(np.clip(grid * 255, 0, 255).astype(np.uint8)).save(OUT / "sky_views.png")
+
+
+def level_records():
+    records = []
+    level = MODELS / "level.lvl"
+    if level.exists():
+        for line in level.read_text().splitlines():
+            parts = line.split()
+            if len(parts) >= 3 and parts[0] in ("p", "e"):
+                triples = [[int(x, 0) for x in t.split("/")] for t in parts[1:]]
+                records.append((parts[0], triples[0], triples[-1]))
+    return records or [("p", [0, 0, 0], [5, 1, 5])]
+
+
+def scene(figure_at=(0.0, 0.3, 0.0), forward=None, name="scene.png", width=800, height=450):
+    """The start of the course as the game camera first sees it: the figure standing on the
+    first platform, the next platforms and the goal with its flag, in front of the sky."""
+    figure_at = np.asarray(figure_at)
+    eye = figure_at + np.array([0.0, 10 * math.sin(math.radians(20)), 10 * math.cos(math.radians(20))])
+    if forward is None:
+        forward = figure_at - eye
+    image, (f, right, up, half) = sky_image(forward, width, height)
+    depth = np.full((height, width), -np.inf)
+    sun = np.array([0.696, 0.174, -0.696])
+    objects = [("Mark 5.obj", figure_at, (1, 1, 1))]
+    for kind, position, scale in level_records():
+        objects.append(("cloudPlatform.obj", np.asarray(position, dtype=float), scale))
+        if kind == "e":
+            goal = np.asarray(position, dtype=float) + np.array([2.0 * scale[0], 0, 0])
+            objects[-1] = ("cloudPlatform.obj", goal, scale)
+            objects.append(("flag.obj", goal + np.array([2.0 * scale[0], 4.0 * scale[1], 0]), scale))
+    cache = {}
+    for model_name, position, scale in objects:
+        if model_name not in cache:
+            cache[model_name] = read_obj(MODELS / model_name)
+        v, vt, vn, faces, texture = cache[model_name]
+        world = v * np.asarray(scale, dtype=float) + position
+        normals = vn / np.asarray(scale, dtype=float)
+        normals /= np.linalg.norm(normals, axis=1, keepdims=True)
+        rel = world - eye
+        cz = rel @ f
+        if (cz < 0.5).all():
+            continue
+        cz = np.maximum(cz, 0.05)
+        sx = width / 2 + (rel @ right) / cz / half * (height / 2)
+        sy = height / 2 - (rel @ up) / cz / half * (height / 2)
+        view_n = np.stack([normals @ right, normals @ up, -(normals @ f)], axis=1)
+        ldir = np.array([sun @ right, sun @ up, -(sun @ f)])
+        raster(image, depth, sx, sy, -cz, view_n, vt, faces, texture, ldir, ambient=0.55)
+    Image.fromarray(np.clip(image * 255, 0, 255).astype(np.uint8)).save(OUT / name)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 # The sky box: a cube (-2..2 on every axis) wound outwards, so that drawing it with front faces
 # culled shows its inside, textured from one atlas of six faces. Every texel is computed from its
-# 3D view direction (gradient, sun, clouds above, a sea of clouds below), so the faces meet without
+# 3D view direction (gradient, sun, clouds above and below), so the faces meet without
 # seams; each face tile carries a gutter of extra texels continuing the same directions.
 import math
 
@@ -74,6 +74,20 @@ def sky_colour(d, noise):
     cos_sun = np.clip(d @ SUN, -1.0, 1.0)
     angle = np.degrees(np.arccos(cos_sun))
     warm = np.array([1.0, 0.86, 0.62])
+
+    # Below the horizon: the sky goes on, deepening towards the nadir, with scattered clouds
+    # of a lower layer, so that the white platforms stand out against it.
+    below = y < 0.0
+    down = np.clip(-y, 0.0, 1.0)[:, None]
+    deep = np.array([0.22, 0.42, 0.80])
+    abyss = horizon + (deep - horizon) * smoothstep(0.0, 0.7, down) ** 0.8
+    t2 = 1.0 / np.maximum(-y, 0.02)
+    qx, qz = d[:, 0] * t2 * 1.3, d[:, 2] * t2 * 1.3
+    low_cover = smoothstep(0.56, 0.78, noise.fbm(qx + 40.0, qz - 13.0, 6)) * smoothstep(0.02, 0.2, -y)
+    low_cloud = np.array([0.86, 0.90, 0.96]) * (0.85 + 0.1 * noise.fbm(qx * 3.0, qz * 3.0, 3))[:, None]
+    abyss = abyss + (low_cloud - abyss) * (0.75 * low_cover)[:, None]
+    colour = np.where(below[:, None], abyss, colour)
+    # Warm light scattered around the sun, above and below the horizon alike.
     colour = colour + (warm - colour) * (0.45 * np.exp(-angle / 28.0))[:, None]
 
     # Clouds above: a layer of fractal noise projected from a plane overhead.
@@ -81,22 +95,12 @@ def sky_colour(d, noise):
     t = 1.0 / np.maximum(y, 0.03)
     px, pz = d[:, 0] * t * 1.6, d[:, 2] * t * 1.6
     density = noise.fbm(px, pz, 6)
-    cover = smoothstep(0.48, 0.72, density) * smoothstep(0.03, 0.25, y) * above
+    cover = smoothstep(0.48, 0.72, density) * smoothstep(0.04, 0.35, y) * above
     cover *= smoothstep(6.0, 16.0, angle)  # keep the sun clear for the lens flares
     shade = 0.78 + 0.12 * smoothstep(0.4, 0.8, noise.fbm(px * 2.0 + 5.0, pz * 2.0, 4))
     lit = 0.06 * (cos_sun[:, None] + 1.0)
     cloud = np.array([1.0, 1.0, 1.0]) * (shade[:, None] + lit) * np.array([0.97, 0.97, 1.0])
     colour = colour + (np.minimum(cloud, 0.92) - colour) * (0.85 * cover)[:, None]
-
-    # Below the horizon: the top of a sea of clouds fading into haze.
-    below = y < 0.0
-    t2 = 1.0 / np.maximum(-y, 0.02)
-    qx, qz = d[:, 0] * t2 * 2.2, d[:, 2] * t2 * 2.2
-    billow = noise.fbm(qx + 40.0, qz - 13.0, 5)
-    sea = np.array([0.80, 0.85, 0.93]) * (0.78 + 0.2 * smoothstep(0.3, 0.75, billow))[:, None]
-    sea = sea + (np.array([0.50, 0.60, 0.78]) - sea) * smoothstep(0.2, 1.0, -y)[:, None] * 0.6
-    haze = smoothstep(0.0, 0.12, -y)[:, None]
-    colour = np.where(below[:, None], horizon + (sea - horizon) * haze, colour)
 
     # The sun: a bright disc with a tight glow around it.
     glow = np.exp(-angle / 2.2) * 0.55 + np.exp(-angle / 9.0) * 0.22
