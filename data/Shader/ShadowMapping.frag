@@ -18,8 +18,8 @@ uniform sampler2D shadowMap;
 
 out vec4 fragColor;
 
-const vec3 sunColour = vec3(1.15, 1.0, 0.82);
-const vec3 skyAmbient = vec3(0.46, 0.55, 0.72);
+const vec3 sunColour = vec3(1.3, 1.14, 0.92);
+const vec3 skyAmbient = vec3(0.40, 0.47, 0.62);
 const vec3 groundAmbient = vec3(0.24, 0.23, 0.28);
 const float normalMapStrength = 0.6;
 const float specularStrength = 0.2;

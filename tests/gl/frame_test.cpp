@@ -26,7 +26,8 @@
 namespace vantor::test {
 namespace {
 
-constexpr double frameStep = 1.0 / 60.0;
+constexpr double frameStep = 1.0 / 30.0;
+constexpr int settleSteps = 90;
 
 GLint textureParameter(GLuint texture, GLenum name) {
     GLint value = 0;
@@ -66,7 +67,10 @@ class FrameTest : public GlTest {
         glEnable(GL_CULL_FACE);
         assembleScene();
         createRenderTargets();
-        updateWorld(frameStep);
+        // Let the figure drop onto the first cloud, where it casts its shadow.
+        for (int step = 0; step < settleSteps; ++step) {
+            updateWorld(frameStep);
+        }
         sceneReady() = true;
     }
 
