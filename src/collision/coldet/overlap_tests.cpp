@@ -58,7 +58,8 @@ Matrix3D product(const Matrix3D& a, const Matrix3D& b) {
     return result;
 }
 
-RelativePlacement::RelativePlacement(const Matrix3D& placement) : relative(placement) {
+RelativePlacement::RelativePlacement(const Matrix3D& placement, float slack)
+    : relative(placement), slackA(slack) {
     Vector3D columns[3];
     for (int j = 0; j < 3; ++j)
         columns[j] = Vector3D(placement.m + 4 * j);
@@ -72,6 +73,11 @@ RelativePlacement::RelativePlacement(const Matrix3D& placement) : relative(place
         }
     }
     absDeterminant = std::fabs(dot(columns[0], cross(columns[1], columns[2])));
+    for (int j = 0; j < 3; ++j) {
+        slackB[j] = slack * (absNormal[0][j] + absNormal[1][j] + absNormal[2][j]);
+        for (int k = 0; k < 3; ++k)
+            slackCross[k][j] = slack * (absAxis[(k + 1) % 3][j] + absAxis[(k + 2) % 3][j]);
+    }
 }
 
 bool boxesOverlap(const Box& a, const Box& b, const RelativePlacement& placement) {

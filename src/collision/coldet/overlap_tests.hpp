@@ -24,8 +24,13 @@ struct RelativePlacement {
     float normal[3][3];     // normal[k][j]: component k of the normal of B's faces across axis j
     float absNormal[3][3];  // |normal[k][j]|
     float absDeterminant;   // |axis_j . normal_j|, the same for every j
+    // Allowance for rounding, added to every reach: per family of axes, scaled to the axis length.
+    float slackA;
+    float slackB[3];
+    float slackCross[3][3];
 
-    explicit RelativePlacement(const Matrix3D& placement);
+    // `slack` is an absolute distance in this model's space; 0 gives the strict test.
+    explicit RelativePlacement(const Matrix3D& placement, float slack = 0.0f);
 };
 
 // Separating-axis test of box A (this model's space) against box B (the other's space, placed by
@@ -41,17 +46,17 @@ inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vecto
     const float(&n)[3][3] = p.normal;
     const float(&qn)[3][3] = p.absNormal;
     const Vector3D t = transformPoint(p.relative, bCenter) - aCenter;
-    if (std::fabs(t.x) > a.x + (b.x * q[0][0] + b.y * q[0][1] + b.z * q[0][2]))
+    if (std::fabs(t.x) > a.x + (b.x * q[0][0] + b.y * q[0][1] + b.z * q[0][2]) + p.slackA)
         return true;
-    if (std::fabs(t.y) > a.y + (b.x * q[1][0] + b.y * q[1][1] + b.z * q[1][2]))
+    if (std::fabs(t.y) > a.y + (b.x * q[1][0] + b.y * q[1][1] + b.z * q[1][2]) + p.slackA)
         return true;
-    if (std::fabs(t.z) > a.z + (b.x * q[2][0] + b.y * q[2][1] + b.z * q[2][2]))
+    if (std::fabs(t.z) > a.z + (b.x * q[2][0] + b.y * q[2][1] + b.z * q[2][2]) + p.slackA)
         return true;
 
     for (int j = 0; j < 3; ++j) {
         const float projected = n[0][j] * t.x + n[1][j] * t.y + n[2][j] * t.z;
         const float reach = a.x * qn[0][j] + a.y * qn[1][j] + a.z * qn[2][j];
-        if (std::fabs(projected) > reach + b[j] * p.absDeterminant)
+        if (std::fabs(projected) > reach + b[j] * p.absDeterminant + p.slackB[j])
             return true;
     }
 
@@ -66,8 +71,8 @@ inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vecto
             const int j1 = j == 2 ? 0 : j + 1;
             const int j2 = j1 == 2 ? 0 : j1 + 1;
             const float distance = std::fabs(ta[k2] * r[k1][j] - ta[k1] * r[k2][j]);
-            const float reach =
-                aa[k1] * q[k2][j] + aa[k2] * q[k1][j] + ba[j1] * qn[k][j2] + ba[j2] * qn[k][j1];
+            const float reach = aa[k1] * q[k2][j] + aa[k2] * q[k1][j] + ba[j1] * qn[k][j2] +
+                                ba[j2] * qn[k][j1] + p.slackCross[k][j];
             if (distance > reach)
                 return true;
         }
