@@ -8,7 +8,7 @@ from PIL import Image, ImageDraw, ImageFilter
 
 from images import save_jpeg
 from meshkit import Mesh, compact, grid_surface, write_mtl, write_obj
-from figure import lathe, _smooth_normals
+from figure import lathe
 
 ATLAS = 512
 REGIONS = {

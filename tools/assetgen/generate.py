@@ -6,8 +6,8 @@ import pathlib
 import sys
 
 try:
-    import numpy  # noqa: F401
-    import PIL  # noqa: F401
+    import numpy  # noqa: F401  (probing only)
+    import PIL  # noqa: F401  (probing only)
 except ImportError:
     # A private Python ahead of the system one on PATH may lack the Debian packages.
     if sys.executable != "/usr/bin/python3" and os.path.exists("/usr/bin/python3"):
