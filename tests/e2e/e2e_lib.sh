@@ -32,10 +32,15 @@ fail() {
     exit 1
 }
 
-# start_game BINARY DATA_DIR: runs the game with the data folder as working directory and stdin
-# not a terminal, so a fatal start-up error ends it without waiting.
+# start_game BINARY DATA_DIR [ENV_ARGS...]: runs the game with the data folder as working
+# directory, stdin not a terminal (a fatal start-up error ends it without waiting) and the
+# environment changed by env's arguments, if any.
 start_game() {
-    (cd "$2" && exec "$1" >"$game_log" 2>&1 </dev/null) &
+    local game data
+    game=$(realpath "$1")
+    data=$(realpath "$2")
+    shift 2
+    (cd "$data" && exec env "$@" "$game" >"$game_log" 2>&1 </dev/null) &
     game_pid=$!
 }
 
@@ -62,6 +67,13 @@ shot() {
     fi
 }
 
+# glance FILE: the whole screen at a quarter of its size, cheap enough to poll.
+glance() {
+    import -window root -resize 25% "$1"
+}
+# Pixels that must differ before a glance counts as changed.
+min_glance_changed=20
+
 # changed_pixels A B: how many pixels differ by more than a little between two images.
 changed_pixels() {
     compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true
@@ -71,7 +83,7 @@ changed_pixels() {
 wait_for_first_frame() {
     local deadline=$((SECONDS + wait_limit))
     while [ $SECONDS -lt $deadline ]; do
-        shot "$work/first.png"
+        glance "$work/first.png"
         [ "$(convert "$work/first.png" -format '%[fx:maxima]' info:)" != 0 ] && return 0
         game_running || fail "the game ended before drawing a frame"
         sleep 0.2
@@ -80,8 +92,8 @@ wait_for_first_frame() {
 }
 
 # hold_until_changed KEY GEOMETRY NAME: holds KEY down until the region differs from how it
-# looked before the press (so the game saw the key in at least one frame), then releases it.
-# Leaves NAME-before.png and NAME-after.png in $work.
+# looked before the press, then releases it. Only meaningful on a frozen screen (see pause_game),
+# where a change can only come from the key. Leaves NAME-before.png and NAME-after.png in $work.
 hold_until_changed() {
     local key=$1 region=$2 name=$3
     local before=$work/$name-before.png after=$work/$name-after.png
@@ -91,14 +103,62 @@ hold_until_changed() {
     while [ $SECONDS -lt $deadline ]; do
         shot "$after" "$region"
         changed=$(changed_pixels "$before" "$after")
-        [ "$changed" -gt "${min_changed:-200}" ] && break
+        [ "$changed" -gt "$min_changed" ] && break
         game_running || break
         sleep 0.1
     done
     xdotool keyup "$key"
-    [ "$changed" -gt "${min_changed:-200}" ] ||
+    [ "$changed" -gt "$min_changed" ] ||
         fail "$key did not change region $region ($changed pixels differ)"
     echo "$key changed $changed pixels in $region"
+}
+min_changed=200
+
+# screen_still SECONDS: true when the whole screen did not change over that time.
+screen_still() {
+    glance "$work/still-a.png"
+    sleep "$1"
+    glance "$work/still-b.png"
+    [ "$(changed_pixels "$work/still-a.png" "$work/still-b.png")" -le "$min_glance_changed" ]
+}
+
+# measure_frame_period: sets $frame_period to the seconds between frames as the screen shows
+# them (an upper bound: the polling itself slows the game down), or to "" when the screen stays
+# still, in which case frames cannot be told apart from the outside.
+measure_frame_period() {
+    local previous=$work/period-prev.png current=$work/period-cur.png
+    local first="" last="" changes=0 deadline=$((SECONDS + 6))
+    glance "$previous"
+    while [ $changes -lt 3 ] && [ $SECONDS -lt $deadline ]; do
+        sleep 0.2
+        glance "$current"
+        if [ "$(changed_pixels "$previous" "$current")" -gt "$min_glance_changed" ]; then
+            changes=$((changes + 1))
+            last=$EPOCHREALTIME
+            [ -n "$first" ] || first=$last
+            mv "$current" "$previous"
+        fi
+    done
+    frame_period=""
+    if [ $changes -ge 2 ]; then
+        frame_period=$(awk "BEGIN { print ($last - $first) / ($changes - 1) }")
+    fi
+}
+
+# pause_game: holds P for three frame periods (at least a second; six seconds on a still
+# screen), so that a frame certainly polled it. Then the screen must stay still for as long, so
+# that later changes can only come from the overlay.
+pause_game() {
+    measure_frame_period
+    local hold=6
+    if [ -n "$frame_period" ]; then
+        hold=$(awk "BEGIN { h = 3 * $frame_period; print (h < 1 ? 1 : h) }")
+    fi
+    echo "frame period ${frame_period:-unknown (still screen)}; holding P for ${hold}s"
+    xdotool keydown p
+    sleep "$hold"
+    xdotool keyup p
+    screen_still "$hold" || fail "the scene still moves after P"
 }
 
 # wait_for_exit: sets $game_status once the game has ended on its own.

@@ -4,8 +4,7 @@
 # Usage: no_display_test.sh GAME DATA_DIR
 source "$(dirname "$0")/e2e_lib.sh"
 
-(cd "$2" && exec env -u DISPLAY -u WAYLAND_DISPLAY "$1" >"$game_log" 2>&1 </dev/null) &
-game_pid=$!
+start_game "$1" "$2" -u DISPLAY -u WAYLAND_DISPLAY
 wait_for_exit
 [ "$game_status" = 255 ] || fail "exit status was $game_status, not 255"
 [ "$(cat "$game_log")" = "failed to init glfw" ] || fail "the output is not the one glfw line"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real game in its data folder: a 1600x900 window titled Vantor, F2 shows the frame-rate line,
-# F1 the help block, and Escape ends the game with status 0.
+# The real game in its data folder: a 1600x900 window titled Vantor; with the game paused, so that
+# only the overlay can change, F2 shows the frame-rate line and F1 the help block; Escape ends the
+# game with status 0.
 # Usage: window_test.sh GAME DATA_DIR
 source "$(dirname "$0")/e2e_lib.sh"
 
@@ -15,6 +16,7 @@ read -r _ size < <(xdotool getwindowgeometry "$window" | grep Geometry)
 [ "$size" = 1600x900 ] || fail "window size is $size, not 1600x900"
 [ "$(xdotool getwindowname "$window")" = Vantor ] || fail "window title is not Vantor"
 wait_for_first_frame
+pause_game
 
 hold_until_changed F2 "$fps_region" fps
 shot "$work/help-region-with-fps.png" "$help_region"
