@@ -40,9 +40,9 @@ def hexa_glow():
     ax, ay = np.abs(x), np.abs(y)
     hex_d = np.maximum(ax * math.cos(math.radians(30)) + ay * 0.5, ay)
     edge = 0.78
-    inside = smoothstep(edge + 0.015, edge - 0.015, hex_d)
-    rim = np.exp(-((hex_d - edge + 0.03) / 0.035) ** 2)
-    a = inside * (0.22 + 0.18 * (hex_d / edge) ** 2) + 0.55 * rim * smoothstep(edge + 0.08, edge, hex_d)
+    inside = smoothstep(edge + 0.04, edge - 0.04, hex_d)
+    rim = np.exp(-((hex_d - edge + 0.05) / 0.06) ** 2)
+    a = inside * (0.2 + 0.15 * (hex_d / edge) ** 2 + 0.3 * rim)
     return np.clip(a, 0, 1) * smoothstep(1.0, 0.9, r)
 
 
