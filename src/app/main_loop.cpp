@@ -16,6 +16,7 @@
 #include "platform/fatal_exit.hpp"
 #include "platform/platform.hpp"
 #include "render/frame.hpp"
+#include "render/kept_frame.hpp"
 #include "render/render_targets.hpp"
 #include "render/text_overlay.hpp"
 
@@ -116,6 +117,7 @@ int runMainLoop() {
         keepRunning = runFrame(previousTime);
     } while (keepRunning);
     cleanUp();
+    releaseKeptFrame();
     platform::terminate();
     return 0;
 }
@@ -123,13 +125,16 @@ int runMainLoop() {
 bool runFrame(double& previousTime) {
     const bool keepRunning = handleKeys();
     // While paused the clock is not advanced: the first step afterwards spans the whole pause,
-    // and the update clamps it.
+    // and the update clamps it. Paused frames show the last finished frame under the overlay.
     if (!settings.paused) {
         const double now = platform::getTime();
         const double dt = now - previousTime;
         previousTime = now;
         updateWorld(dt);
         renderFrame();
+        keepFinishedFrame();
+    } else {
+        restoreFinishedFrame();
     }
     drawOverlay();
     platform::swapBuffers();
