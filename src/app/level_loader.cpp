@@ -240,6 +240,14 @@ class Parser {
                 return;
             }
         }
+        // A zero factor leaves the cloud without size and its placement without an inverse.
+        for (int axis = 0; axis < 3; ++axis) {
+            if (record.scale[axis] == 0) {
+                reject(kind, keywordLine, lastTextLine,
+                       std::string("the ") + fieldNames[6 + axis] + " is 0");
+                return;
+            }
+        }
         result_.records.push_back(record);
     }
 

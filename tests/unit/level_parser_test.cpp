@@ -47,11 +47,11 @@ TEST(LevelParser, ReadsPlatformAndGoalRecordsInFileOrder) {
 }
 
 TEST(LevelParser, IntegersFollowPercentINotation) {
-    const LevelParse level = parse("p 0x10/010/-0x1F +7/-010/0 0X0a/0/-0\n");
+    const LevelParse level = parse("p 0x10/010/-0x1F +7/-010/-0 0X0a/+1/07\n");
     ASSERT_EQ(level.records.size(), 1u);
     expectTriple(level.records[0].position, 16, 8, -31);
     expectTriple(level.records[0].velocity, 7, -8, 0);
-    expectTriple(level.records[0].scale, 10, 0, 0);
+    expectTriple(level.records[0].scale, 10, 1, 7);
 }
 
 TEST(LevelParser, IntRangeLimitsAreAcceptedAndBeyondIsRejected) {
@@ -158,6 +158,15 @@ TEST(LevelParser, BadRecordsAreSkippedWithOneMessageEachAndTheRestLoads) {
         "lvl/test.lvl:7: p record skipped: expected an integer for the velocity y, found 'x'");
     EXPECT_EQ(level.messages[5],
               "lvl/test.lvl:8: p record skipped: expected '/' after the position x, found '8'");
+}
+
+TEST(LevelParser, AZeroScaleIsRejected) {
+    const LevelParse level = parse("p 0/0/0 0/0/0 1/0/1\ne 0/0/0 0x0/1/1\np 1/1/1 0/0/0 1/-1/1\n");
+    ASSERT_EQ(level.records.size(), 1u);
+    expectTriple(level.records[0].scale, 1, -1, 1);
+    ASSERT_EQ(level.messages.size(), 2u);
+    EXPECT_EQ(level.messages[0], "lvl/test.lvl:1: p record skipped: the scale y is 0");
+    EXPECT_EQ(level.messages[1], "lvl/test.lvl:2: e record skipped: the scale x is 0");
 }
 
 TEST(LevelParser, ATruncatedRecordLeavesTheNextLineToBeReadAfresh) {
