@@ -102,6 +102,10 @@ void drawOverlay() {
 
 void initialize() {
     openWindowAndContext();
+    prepareGame();
+}
+
+void prepareGame() {
     platform::setWindowTitle("Vantor");
     platform::disable(platform::MOUSE_CURSOR);
     setFixedGlState();

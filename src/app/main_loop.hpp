@@ -12,6 +12,9 @@ namespace vantor {
 // Brings up the window, the context and the fixed GL state, then assembles the scene. Either
 // completes or ends the process with status -1 after printing why.
 void initialize();
+// The start-up steps once a window's context is current: title, cursor, fixed GL state, scene
+// assembly, pointer centring and render targets.
+void prepareGame();
 
 // Runs frames until Escape or a closed window, releases the scene and the window; returns 0.
 int runMainLoop();
