@@ -14,8 +14,8 @@ TEXTURE_SIZE = 512
 SEED = 1207
 TILES_PER_UNIT = 0.5
 PLATEAU = 0.25
-# Tilts the normals by about 16 degrees on average and 32 at the steepest slopes.
-NORMAL_STRENGTH = 50.0
+# Tilts the normals gently (a few degrees on average): relief, not ripples.
+NORMAL_STRENGTH = 24.0
 SIDE_REPEATS = 3
 
 
@@ -44,32 +44,47 @@ def _puffs(seed):
     return puffs
 
 
-def _soft_max(values, sharpness):
-    m = values.max(axis=0)
-    return m + np.log(np.exp((values - m) * sharpness).sum(axis=0)) / sharpness
+def _field(points, puffs):
+    """Approximate signed distance to the puffs blended by a smooth minimum, so the creases
+    between neighbouring puffs are rounded valleys rather than folds."""
+    blend = 0.09
+    result = None
+    for centre, radii in puffs:
+        r = np.asarray(radii, dtype=np.float64)
+        q = (points - np.asarray(centre)) / r
+        d = (np.linalg.norm(q, axis=-1) - 1.0) * r.min()
+        if result is None:
+            result = d
+            continue
+        h = np.clip(0.5 + 0.5 * (result - d) / blend, 0.0, 1.0)
+        result = result * (1 - h) + d * h - blend * h * (1 - h)
+    return result
 
 
 def _surface_distance(directions, puffs):
-    """Distance from the origin to the soft union of the ellipsoids along each unit direction."""
-    exits = []
-    for centre, radii in puffs:
-        r = np.asarray(radii, dtype=np.float64)
-        o = -np.asarray(centre, dtype=np.float64) / r
-        d = directions / r
-        a = (d * d).sum(axis=1)
-        b = d @ o
-        c = o @ o - 1.0
-        disc = b * b - a * c
-        exits.append(np.where(disc > 0, (-b + np.sqrt(np.maximum(disc, 0))) / a, 0.0))
-    return _soft_max(np.array(exits), 30.0)
+    """Distance from the origin to the outermost crossing of the blended surface along each unit
+    direction: marched inwards from outside, then refined by bisection."""
+    steps = np.linspace(1.6, 0.0, 321)
+    inside = _field(directions[:, None, :] * steps[None, :, None], puffs) < 0
+    first = np.argmax(inside, axis=1)
+    hi = steps[np.maximum(first - 1, 0)]
+    lo = steps[first]
+    for _ in range(30):
+        mid = (lo + hi) / 2
+        is_inside = _field(directions * mid[:, None], puffs) < 0
+        lo = np.where(is_inside, mid, lo)
+        hi = np.where(is_inside, hi, mid)
+    return (lo + hi) / 2
 
 
 def _shape(directions, puffs):
     d = directions / np.linalg.norm(directions, axis=-1, keepdims=True)
     p = d * _surface_distance(d, puffs)[:, None]
-    # Level the top: what rises above the plateau is pressed down to a gentle undulation.
+    # Level the top: what rises above the plateau is pressed down to a gentle undulation, with a
+    # smooth bend rather than a crease where the pressing starts.
     above = p[:, 1] - PLATEAU
-    p[:, 1] = np.where(above > 0, PLATEAU + 0.25 * above, p[:, 1])
+    softness = 0.03
+    p[:, 1] = p[:, 1] - 0.75 * softness * np.logaddexp(0.0, above / softness)
     return p
 
 
@@ -156,15 +171,16 @@ def _project_uvs(mesh):
 
 
 def height_field():
-    base = tileable_noise(TEXTURE_SIZE, 4, 5, SEED, persistence=0.55)
-    billow = 1.0 - np.abs(2.0 * tileable_noise(TEXTURE_SIZE, 8, 4, SEED + 1) - 1.0)
-    return 0.65 * base + 0.35 * billow
+    """Soft, rounded billows: broad lumps with a little finer grain, no sharp ridges."""
+    base = tileable_noise(TEXTURE_SIZE, 4, 4, SEED, persistence=0.45)
+    billow = np.abs(2.0 * tileable_noise(TEXTURE_SIZE, 6, 3, SEED + 1, persistence=0.4) - 1.0)
+    return 0.7 * base + 0.3 * billow
 
 
 def texture(height):
     h = (height - height.min()) / (height.max() - height.min())
     lit = smoothstep(0.15, 0.95, h)[..., None]
-    shadow = np.array([0.80, 0.84, 0.91])
+    shadow = np.array([0.84, 0.87, 0.93])
     bright = np.array([1.0, 1.0, 1.0])
     return shadow + (bright - shadow) * lit
 

@@ -210,9 +210,6 @@ def paint_atlas():
 
     def helmet(d, x, y, w, h):
         d.rectangle((x, y, x + w, y + h), fill=SUIT)
-        # A stripe over the crown from the brow to the back of the neck.
-        for centre in (0.0, 0.5, 1.0):
-            d.rectangle((x + w * (centre - 0.035), y, x + w * (centre + 0.035), y + h * 0.42), fill=ACCENT)
         _band(d, x, y, w, h, 0.0, 0.1, DARK)
 
     def torso(d, x, y, w, h):
@@ -292,9 +289,28 @@ def paint_atlas():
     _paint(draw, "antenna", solid(METAL))
     _paint(draw, "light", solid((255, 60, 50)))
     _paint(draw, "ear", ear)
+    pixels = np.asarray(image, dtype=np.uint8).copy()
+    _helmet_stripe(pixels)
     # A slight blur keeps painted edges from aliasing when the texture is minified.
-    image = image.filter(ImageFilter.GaussianBlur(1.2))
+    image = Image.fromarray(pixels, "RGB").filter(ImageFilter.GaussianBlur(1.2))
     return np.asarray(image, dtype=np.float64) / 255.0
+
+
+def _helmet_stripe(pixels):
+    """An even-width stripe over the crown from the brow to the nape. The helmet's texture runs
+    around (u) and up (v, by arc length) the sphere, so the stripe's width in u grows towards the
+    top; it is painted from each texel's position on the sphere."""
+    left, top, right, bottom = REGIONS["helmet"]
+    inset = 4
+    ys, xs = np.mgrid[top:bottom, left:right]
+    s = (xs + 0.5 - left - inset) / (right - left - 2 * inset)
+    t = (bottom - inset - ys - 0.5) / (bottom - top - 2 * inset)
+    phi = math.pi - 2 * math.pi * s
+    polar = math.pi * (1.0 - t)
+    across = np.abs(np.sin(polar) * np.sin(phi))
+    stripe = (across < 0.13) & (t > 0.55)
+    region = pixels[top:bottom, left:right]
+    region[stripe] = ACCENT
 
 
 def build(out_dir):
