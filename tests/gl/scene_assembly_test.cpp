@@ -108,6 +108,14 @@ TEST_F(SceneAssembly, ThreePlatformsAndAGoalFillTheListsInOrder) {
     EXPECT_EQ(r.endPlatform->children.count(flag), 1u);
 }
 
+TEST_F(SceneAssembly, ARecordPlacesItsCloudScaledThenMoved) {
+    assemble("p 5/0/-3 0/0/0 2/1/2\ne 20/0/-20 1/1/1\n");
+    const scene::mat4 expected(scene::vec4(2, 0, 0, 0), scene::vec4(0, 1, 0, 0),
+                               scene::vec4(0, 0, 2, 0), scene::vec4(5, 0, -3, 1));
+    EXPECT_EQ(registry.platforms[0]->getModelMatrix(), expected);
+    EXPECT_EQ(registry.platforms[0]->velocity, vec3(0, 0, 0));
+}
+
 TEST_F(SceneAssembly, TheFigureCarriesCameraLightAndSkyAndTheLightCarriesTheFlares) {
     assemble("p 0/0/0 0/0/0 3/1/3\ne 20/0/-20 1/1/1\n");
     Registry& r = registry;
