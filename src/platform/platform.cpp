@@ -15,7 +15,7 @@ namespace {
 
 GLFWwindow* window = nullptr;
 ScriptedInput* script = nullptr;
-int wheelPosition = 0;
+double wheelPosition = 0.0;  // fractional steps of smooth scrolling add up
 
 struct FramebufferHints {
     int major = 1;
@@ -26,7 +26,7 @@ FramebufferHints hints;
 
 // Callbacks only record state; the game reads it once per frame.
 void onScroll(GLFWwindow*, double, double yOffset) {
-    wheelPosition += static_cast<int>(yOffset);
+    wheelPosition += yOffset;
 }
 
 void applyContextHints() {
@@ -38,7 +38,7 @@ void applyContextHints() {
 
 void attachWindow(GLFWwindow* created) {
     window = created;
-    wheelPosition = 0;
+    wheelPosition = 0.0;
     glfwMakeContextCurrent(window);
     glfwSetScrollCallback(window, onScroll);
 }
@@ -174,7 +174,7 @@ void setMousePos(int x, int y) {
 }
 
 int getMouseWheel() {
-    return script != nullptr ? script->wheel : wheelPosition;
+    return script != nullptr ? script->wheel : static_cast<int>(wheelPosition);
 }
 
 double getTime() {
