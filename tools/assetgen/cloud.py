@@ -16,7 +16,6 @@ TILES_PER_UNIT = 0.5
 PLATEAU = 0.25
 # Tilts the normals gently (a few degrees on average): relief, not ripples.
 NORMAL_STRENGTH = 24.0
-SIDE_REPEATS = 3
 
 
 def _puffs(seed):
@@ -117,9 +116,8 @@ def _cube_sphere_mesh(puffs):
     positions = (positions - centre) / half * HALF_EXTENT
     raw.positions = [tuple(p) for p in positions.tolist()]
     _smooth_normals(raw)
-    mesh = _unshare(raw)
-    _project_uvs(mesh)
-    return mesh
+    _project_uvs(raw)
+    return raw
 
 
 def _smooth_normals(mesh):
@@ -137,37 +135,14 @@ def _smooth_normals(mesh):
     mesh.normals = [tuple(q) for q in n.tolist()]
 
 
-def _unshare(mesh):
-    """Gives every triangle its own three vertices so each can pick its own projection."""
-    out = Mesh()
-    for tri in mesh.triangles:
-        ids = [out.vertex(mesh.positions[i], mesh.normals[i], (0, 0)) for i in tri]
-        out.triangle(*ids)
-    return out
-
-
 def _project_uvs(mesh):
-    """Top and bottom take a planar projection from above; the sides wrap cylindrically with a
-    whole number of texture repeats so the wrap-around has no seam. Each projection keeps u, v
-    and the outward normal right-handed, which keeps the normal map's tangents consistent."""
+    """One projection from above for the whole cloud: the texture and the normal map's tangent
+    frames then run on without a seam anywhere (a switch of projection shows up as a lit edge
+    under the normal map). u follows +x and v follows -z, right-handed with the upward normal."""
     p = np.asarray(mesh.positions)
-    uvs = np.zeros((len(p), 2))
-    for tri in mesh.triangles:
-        q = p[list(tri)]
-        n = np.cross(q[1] - q[0], q[2] - q[0])
-        n /= max(np.linalg.norm(n), 1e-12)
-        if n[1] > 0.55:
-            uv = np.stack([q[:, 0], -q[:, 2]], axis=1) * TILES_PER_UNIT
-        elif n[1] < -0.55:
-            uv = np.stack([q[:, 0], q[:, 2]], axis=1) * TILES_PER_UNIT
-        else:
-            angle = -np.arctan2(q[:, 2], q[:, 0]) / (2 * math.pi) * SIDE_REPEATS
-            # Keep a triangle that straddles the wrap-around on one side of it.
-            angle = np.where(angle - angle[0] > SIDE_REPEATS / 2, angle - SIDE_REPEATS, angle)
-            angle = np.where(angle - angle[0] < -SIDE_REPEATS / 2, angle + SIDE_REPEATS, angle)
-            uv = np.stack([angle, q[:, 1] * TILES_PER_UNIT * 1.5], axis=1)
-        uvs[list(tri)] = uv + 0.5
-    mesh.uvs = [tuple(r) for r in uvs.tolist()]
+    u = 0.5 + p[:, 0] * TILES_PER_UNIT
+    v = 0.5 - p[:, 2] * TILES_PER_UNIT
+    mesh.uvs = list(zip(u.tolist(), v.tolist()))
 
 
 def height_field():
