@@ -1,7 +1,10 @@
 #version 330 core
 // Flare features from the blurred highlights on unit 0: ghosts of every bright spot mirrored through
-// the image centre at growing distances, a ring-shaped halo, both split into red, green and blue a
-// little apart (chromatic distortion) and tinted with a rainbow ramp the way coated glass does.
+// the image centre at growing distances, tinted with a rainbow ramp the way coated glass does, and
+// a ring-shaped halo split into red, green and blue a little apart (chromatic distortion). Like a
+// camera's exposure, the flare dims when much of the picture is bright: it belongs to small, intense
+// lights such as the sun, not to a wide sunlit cloud. Fetches are counted: each one is paid at
+// every pixel of the screen.
 
 in vec2 uv;
 
@@ -18,6 +21,9 @@ const float chromaticShift = 0.008;
 const float aspect = 1600.0 / 900.0;
 const float sourceLod = 2.0;
 const float centreToCorner = 0.7071068;
+// The smallest level of the chain is the mean of the whole picture.
+const float meanLod = 16.0;
+const float exposureResponse = 40.0;
 
 vec3 splitSample(vec2 coord, vec2 direction) {
     vec2 shift = direction * chromaticShift;
@@ -49,11 +55,13 @@ void main() {
     vec3 ghosts = vec3(0.0);
     for (int i = 0; i < ghostCount; ++i) {
         vec2 coord = mirrored + ghostStep * float(i);
-        ghosts += splitSample(coord, direction) * edgeFade(coord) * ghostStrength;
+        ghosts += textureLod(highlights, coord, sourceLod).rgb * edgeFade(coord) * ghostStrength;
     }
 
     vec2 haloCoord = mirrored + direction * haloRadius;
     vec3 halo = splitSample(haloCoord, direction) * edgeFade(haloCoord) * haloStrength;
 
-    fragColor = vec4((ghosts + halo) * lensTint(uv), 1.0);
+    vec3 mean = textureLod(highlights, vec2(0.5), meanLod).rgb;
+    float exposure = 1.0 / (1.0 + exposureResponse * max(mean.r, max(mean.g, mean.b)));
+    fragColor = vec4((ghosts * lensTint(uv) + halo) * exposure, 1.0);
 }

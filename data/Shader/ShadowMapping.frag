@@ -19,9 +19,11 @@ uniform sampler2D shadowMap;
 out vec4 fragColor;
 
 const vec3 sunColour = vec3(1.3, 1.14, 0.92);
-const vec3 skyAmbient = vec3(0.40, 0.47, 0.62);
+const vec3 skyAmbient = vec3(0.50, 0.56, 0.70);
 const vec3 groundAmbient = vec3(0.24, 0.23, 0.28);
 const float normalMapStrength = 0.6;
+// Light wraps a little past the terminator, as it does through the soft edge of a cloud.
+const float wrap = 0.3;
 const float specularStrength = 0.2;
 const float shininess = 32.0;
 // The variance never drops below this, so flat receivers do not fight their own occluder depth.
@@ -29,6 +31,17 @@ const float minVariance = 0.00002;
 // Chebyshev's bound lets light bleed through where two occluders overlap; cutting the lowest part of
 // the bound off and stretching the rest removes that halo at the cost of slightly harder edges.
 const float bleedCut = 0.3;
+
+// Highlights roll off towards a ceiling instead of clipping: a sunlit cloud keeps its shape, and
+// only its brightest parts reach the bloom threshold.
+const float shoulderStart = 0.65;
+const float shoulderCeiling = 1.0;
+
+vec3 rollOffHighlights(vec3 colour) {
+    float range = shoulderCeiling - shoulderStart;
+    vec3 rolled = shoulderStart + range * (1.0 - exp(-(colour - shoulderStart) / range));
+    return mix(colour, rolled, step(shoulderStart, colour));
+}
 
 float chebyshevUpperBound(vec2 moments, float closeness) {
     if (closeness >= moments.x) {
@@ -71,10 +84,12 @@ void main() {
     vec3 toLight = normalize(viewToLight);
     vec3 toEye = normalize(-viewPosition);
 
-    float sunlit = sunVisibility() * max(dot(n, toLight), 0.0);
+    float facing = dot(n, toLight);
+    float sunlit = sunVisibility() * max((facing + wrap) / (1.0 + wrap), 0.0);
     float specular = pow(max(dot(n, normalize(toLight + toEye)), 0.0), shininess) * specularStrength;
     vec3 ambient = mix(groundAmbient, skyAmbient, 0.5 + 0.5 * worldUp);
 
-    vec3 colour = albedo.rgb * (ambient + sunColour * sunlit) + sunColour * specular * sunlit;
-    fragColor = vec4(colour, albedo.a);
+    vec3 colour = albedo.rgb * (ambient + sunColour * sunlit) +
+                  sunColour * specular * sunlit * step(0.0, facing);
+    fragColor = vec4(rollOffHighlights(colour), albedo.a);
 }

@@ -15,7 +15,7 @@ out vec4 fragColor;
 
 // The screen and soft-light blends give back less than addition does; they get more glow to work
 // with so that each mode reads clearly on screen.
-const float additiveGain = 1.0;
+const float additiveGain = 0.8;
 const float screenGain = 4.0;
 const float softLightGain = 8.0;
 
