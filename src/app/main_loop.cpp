@@ -24,6 +24,8 @@ namespace vantor {
 
 namespace {
 
+constexpr int contextMajor = 3;
+constexpr int contextMinor = 3;
 constexpr int windowWidth = 1600;
 constexpr int windowHeight = 900;
 constexpr int colourBits = 8;
@@ -54,8 +56,8 @@ void openWindowAndContext() {
     if (!platform::init()) {
         fatal("failed to init glfw");
     }
-    platform::openWindowHint(platform::OPENGL_VERSION_MAJOR, 3);
-    platform::openWindowHint(platform::OPENGL_VERSION_MINOR, 3);
+    platform::openWindowHint(platform::OPENGL_VERSION_MAJOR, contextMajor);
+    platform::openWindowHint(platform::OPENGL_VERSION_MINOR, contextMinor);
     platform::openWindowHint(platform::OPENGL_PROFILE, platform::OPENGL_CORE_PROFILE);
     if (!platform::openWindow(windowWidth, windowHeight, colourBits, colourBits, colourBits,
                               colourBits, depthBits, stencilBits, platform::FULLSCREEN)) {
@@ -70,8 +72,11 @@ void openWindowAndContext() {
     glGetError();
 }
 
+// The sky blue behind everything the scene does not cover.
+constexpr GLfloat clearColour[4] = {0.14f, 0.25f, 0.43f, 0.0f};
+
 void setFixedGlState() {
-    glClearColor(0.14f, 0.25f, 0.43f, 0.0f);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDepthMask(GL_TRUE);
