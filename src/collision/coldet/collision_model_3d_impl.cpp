@@ -105,6 +105,8 @@ bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyD
         return false;
 
     const Matrix3D& otherMatrix = otherTransform ? matrixFrom(otherTransform) : other->transform;
+    if (boundingSpheresApart(otherMatrix, other->radius))
+        return false;
     const Matrix3D relative = product(inverse(transform), otherMatrix);
     const RelativePlacement placement(relative, roundingSlack(relative, other->radius));
     const uint32_t start = tickCount();
@@ -120,7 +122,7 @@ bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyD
     const BoxTreeNode* mine = boxTree.nodes().data();
     const BoxTreeNode* theirs = other->boxTree.nodes().data();
     std::size_t top = 0;
-    pairStack[top++] = {0, 0};
+    pairStack[top++] = {0, 0, transformPoint(relative, theirs[0].center)};
     int untilClockCheck = 1;
     while (top > 0) {
         if (--untilClockCheck == 0) {
@@ -131,26 +133,59 @@ bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyD
         const NodePair pair = pairStack[--top];
         const BoxTreeNode& a = mine[pair.mine];
         const BoxTreeNode& b = theirs[pair.others];
-        if (boxesSeparated(a.center, a.halfSize, b.center, b.halfSize, placement))
-            continue;
-
+        // Between leaves the full test decides which triangles are compared. Above them the face
+        // axes alone suffice: a pair they fail to prune only leads to leaf pairs whose boxes lie
+        // inside the pruned ones and are then rejected by the full test, so the triangle pairs
+        // compared, and their order, stay the same.
         if (a.isLeaf() && b.isLeaf()) {
-            if (leavesTouch(a, *other, b, placement.relative))
+            if (placedBoxesSeparated<true>(a.center, a.halfSize, pair.placedCenter, b.halfSize,
+                                           placement))
+                continue;
+            if (leavesTouch(a, *other, b, relative))
                 return true;
             continue;
         }
+        if (placedBoxesSeparated<false>(a.center, a.halfSize, pair.placedCenter, b.halfSize,
+                                        placement))
+            continue;
         // Open the larger box (by volume in its own space); the second child is examined first.
         if (top + 2 > pairStack.size())
             pairStack.resize(2 * pairStack.size());
         if (!a.isLeaf() && (b.isLeaf() || a.volume > b.volume)) {
-            pairStack[top++] = {pair.mine + 1, pair.others};
-            pairStack[top++] = {a.link, pair.others};
+            pairStack[top++] = {pair.mine + 1, pair.others, pair.placedCenter};
+            pairStack[top++] = {a.link, pair.others, pair.placedCenter};
         } else {
-            pairStack[top++] = {pair.mine, pair.others + 1};
-            pairStack[top++] = {pair.mine, b.link};
+            const int32_t first = pair.others + 1, second = b.link;
+            pairStack[top++] = {pair.mine, first, transformPoint(relative, theirs[first].center)};
+            pairStack[top++] = {pair.mine, second, transformPoint(relative, theirs[second].center)};
         }
     }
     return false;
+}
+
+// A cheap first answer for models far apart: each lies within its radius times the Frobenius norm
+// of its transform (a bound on how far the transform stretches) around its origin. Only affine
+// transforms qualify; the comparison leaves room for rounding.
+bool CollisionModel3DImpl::boundingSpheresApart(const Matrix3D& otherMatrix,
+                                                float otherRadius) const {
+    constexpr float roundingRoom = 1.001f;
+    auto affine = [](const Matrix3D& m) {
+        return m.m[3] == 0.0f && m.m[7] == 0.0f && m.m[11] == 0.0f && m.m[15] == 1.0f;
+    };
+    if (!affine(transform) || !affine(otherMatrix))
+        return false;
+    auto stretch = [](const Matrix3D& m) {
+        float sum = 0.0f;
+        for (int i = 0; i < 12; ++i)
+            if (i % 4 != 3)
+                sum += m.m[i] * m.m[i];
+        return std::sqrt(sum);
+    };
+    const float reach =
+        (radius * stretch(transform) + otherRadius * stretch(otherMatrix)) * roundingRoom;
+    const Vector3D apart(otherMatrix.m[12] - transform.m[12], otherMatrix.m[13] - transform.m[13],
+                         otherMatrix.m[14] - transform.m[14]);
+    return dot(apart, apart) > reach * reach;
 }
 
 // Bounds every coordinate the box test handles: this model's corners, the other's placed corners.
@@ -205,21 +240,19 @@ bool CollisionModel3DImpl::collideSphere(const float* center, float sphereRadius
     const BoxTreeNode* nodes = boxTree.nodes().data();
     const LeafTriangle* leafTriangles = boxTree.triangles().data();
 
-    // The walk shares the pair stack's storage; only the first entry of each pair is used.
-    if (pairStack.size() < static_cast<std::size_t>(minimumPairStack))
-        pairStack.resize(minimumPairStack);
+    if (nodeStack.size() < static_cast<std::size_t>(minimumPairStack))
+        nodeStack.resize(minimumPairStack);
     std::size_t top = 0;
-    pairStack[top++] = {0, 0};
+    nodeStack[top++] = 0;
     while (top > 0) {
-        const BoxTreeNode& node = nodes[pairStack[--top].mine];
+        const BoxTreeNode& node = nodes[nodeStack[--top]];
         if (squaredDistanceToBox(local, node) > reach)
             continue;
         if (!node.isLeaf()) {
-            if (top + 2 > pairStack.size())
-                pairStack.resize(2 * pairStack.size());
-            const int32_t self = static_cast<int32_t>(&node - nodes);
-            pairStack[top++] = {node.link, 0};
-            pairStack[top++] = {self + 1, 0};
+            if (top + 2 > nodeStack.size())
+                nodeStack.resize(2 * nodeStack.size());
+            nodeStack[top++] = node.link;
+            nodeStack[top++] = static_cast<int32_t>(&node - nodes) + 1;
             continue;
         }
         for (int i = node.triangleCount() - 1; i >= 0; --i) {
@@ -255,20 +288,19 @@ bool CollisionModel3DImpl::collideRay(const float* origin, const float* directio
     const LeafTriangle* leafTriangles = boxTree.triangles().data();
     float closest = farthestRayHit;
     bool found = false;
-    if (pairStack.size() < static_cast<std::size_t>(minimumPairStack))
-        pairStack.resize(minimumPairStack);
+    if (nodeStack.size() < static_cast<std::size_t>(minimumPairStack))
+        nodeStack.resize(minimumPairStack);
     std::size_t top = 0;
-    pairStack[top++] = {0, 0};
+    nodeStack[top++] = 0;
     while (top > 0) {
-        const BoxTreeNode& node = nodes[pairStack[--top].mine];
+        const BoxTreeNode& node = nodes[nodeStack[--top]];
         if (!segmentHitsBox(node.center, node.halfSize, from, heading, segmentMax))
             continue;
         if (!node.isLeaf()) {
-            if (top + 2 > pairStack.size())
-                pairStack.resize(2 * pairStack.size());
-            const int32_t self = static_cast<int32_t>(&node - nodes);
-            pairStack[top++] = {node.link, 0};
-            pairStack[top++] = {self + 1, 0};
+            if (top + 2 > nodeStack.size())
+                nodeStack.resize(2 * nodeStack.size());
+            nodeStack[top++] = node.link;
+            nodeStack[top++] = static_cast<int32_t>(&node - nodes) + 1;
             continue;
         }
         for (int i = node.triangleCount() - 1; i >= 0; --i) {

@@ -44,9 +44,14 @@ class CollisionModel3DImpl : public CollisionModel3D {
     std::size_t treeMemoryBytes() const { return boxTree.memoryBytes(); }
 
   private:
+    // A pair of nodes still to be examined, with the other node's box centre already placed in
+    // this model's space (shared by both pairs when this model's node is the one opened).
     struct NodePair {
         int32_t mine, others;
+        Vector3D placedCenter;
     };
+
+    bool boundingSpheresApart(const Matrix3D& otherMatrix, float otherRadius) const;
 
     bool leavesTouch(const BoxTreeNode& a, const CollisionModel3DImpl& other, const BoxTreeNode& b,
                      const Matrix3D& relative);
@@ -65,6 +70,7 @@ class CollisionModel3DImpl : public CollisionModel3D {
     int32_t hitKind = ModelHit;
     bool finalized = false;
     std::vector<NodePair> pairStack;  // reused by every collide call on this model
+    std::vector<int32_t> nodeStack;   // reused by the sphere and ray walks
 };
 
 }  // namespace COLDET

@@ -34,43 +34,49 @@ struct RelativePlacement {
 };
 
 // Separating-axis test of box A (this model's space) against box B (the other's space, placed by
-// the relative matrix): A's three axes, then the normals of B's faces, then the nine edge-edge
-// axes A_k x B_j; strict comparisons and no tolerance, so boxes that merely touch overlap.
-// For a rigid placement the face normals are B's axes and this is the classic oriented-box test;
-// with a scaling placement B's reach has to be measured along the true face normals, or boxes that
-// overlap would be reported apart.
-inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vector3D b,
-                           const RelativePlacement& p) {
+// the relative matrix; `placedCenter` is B's centre already placed): A's three axes, then the
+// normals of B's faces, then the nine edge-edge axes A_k x B_j; strict comparisons, so boxes that
+// merely touch overlap. For a rigid placement the face normals are B's axes and this is the classic
+// oriented-box test; with a scaling placement B's reach has to be measured along the true face
+// normals, or boxes that overlap would be reported apart. Forced inline: it is the inner loop.
+// Without `edgeAxes` only the six face axes are tried: a cheaper test that prunes less.
+template <bool edgeAxes = true>
+[[gnu::always_inline]] inline bool placedBoxesSeparated(Vector3D aCenter, Vector3D a,
+                                                        Vector3D placedCenter, Vector3D b,
+                                                        const RelativePlacement& p) {
     const float(&r)[3][3] = p.axis;
     const float(&q)[3][3] = p.absAxis;
     const float(&n)[3][3] = p.normal;
     const float(&qn)[3][3] = p.absNormal;
-    const Vector3D t = transformPoint(p.relative, bCenter) - aCenter;
-    if (std::fabs(t.x) > a.x + (b.x * q[0][0] + b.y * q[0][1] + b.z * q[0][2]) + p.slackA)
-        return true;
-    if (std::fabs(t.y) > a.y + (b.x * q[1][0] + b.y * q[1][1] + b.z * q[1][2]) + p.slackA)
-        return true;
-    if (std::fabs(t.z) > a.z + (b.x * q[2][0] + b.y * q[2][1] + b.z * q[2][2]) + p.slackA)
-        return true;
-
-    for (int j = 0; j < 3; ++j) {
-        const float projected = n[0][j] * t.x + n[1][j] * t.y + n[2][j] * t.z;
-        const float reach = a.x * qn[0][j] + a.y * qn[1][j] + a.z * qn[2][j];
-        if (std::fabs(projected) > reach + b[j] * p.absDeterminant + p.slackB[j])
-            return true;
-    }
-
-    // Edge-edge axes A_k x B_j: with k1 = k+1, k2 = k+2, j1 = j+1, j2 = j+2 (mod 3).
-    const float ta[3] = {t.x, t.y, t.z};
+    const float t[3] = {placedCenter.x - aCenter.x, placedCenter.y - aCenter.y,
+                        placedCenter.z - aCenter.z};
     const float aa[3] = {a.x, a.y, a.z};
     const float ba[3] = {b.x, b.y, b.z};
+#pragma GCC unroll 3
+    for (int k = 0; k < 3; ++k) {
+        const float reach = aa[k] + (ba[0] * q[k][0] + ba[1] * q[k][1] + ba[2] * q[k][2]);
+        if (std::fabs(t[k]) > reach + p.slackA)
+            return true;
+    }
+#pragma GCC unroll 3
+    for (int j = 0; j < 3; ++j) {
+        const float projected = n[0][j] * t[0] + n[1][j] * t[1] + n[2][j] * t[2];
+        const float reach = aa[0] * qn[0][j] + aa[1] * qn[1][j] + aa[2] * qn[2][j];
+        if (std::fabs(projected) > reach + ba[j] * p.absDeterminant + p.slackB[j])
+            return true;
+    }
+    if (!edgeAxes)
+        return false;
+        // Edge-edge axes A_k x B_j: with k1 = k+1, k2 = k+2, j1 = j+1, j2 = j+2 (mod 3).
+#pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
         const int k1 = k == 2 ? 0 : k + 1;
         const int k2 = k1 == 2 ? 0 : k1 + 1;
+#pragma GCC unroll 3
         for (int j = 0; j < 3; ++j) {
             const int j1 = j == 2 ? 0 : j + 1;
             const int j2 = j1 == 2 ? 0 : j1 + 1;
-            const float distance = std::fabs(ta[k2] * r[k1][j] - ta[k1] * r[k2][j]);
+            const float distance = std::fabs(t[k2] * r[k1][j] - t[k1] * r[k2][j]);
             const float reach = aa[k1] * q[k2][j] + aa[k2] * q[k1][j] + ba[j1] * qn[k][j2] +
                                 ba[j2] * qn[k][j1] + p.slackCross[k][j];
             if (distance > reach)
@@ -78,6 +84,11 @@ inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vecto
         }
     }
     return false;
+}
+
+inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vector3D b,
+                           const RelativePlacement& p) {
+    return placedBoxesSeparated(aCenter, a, transformPoint(p.relative, bCenter), b, p);
 }
 
 bool boxesOverlap(const Box& a, const Box& b, const RelativePlacement& placement);
