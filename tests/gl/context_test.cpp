@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "gl/support/gl_test.hpp"
+#include "platform/platform.hpp"
 
 namespace vantor::test {
 namespace {
@@ -28,6 +29,19 @@ TEST_F(ContextTest, DefaultFramebufferIsTheWindowSize) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], contextWidth);
     EXPECT_EQ(viewport[3], contextHeight);
+}
+
+TEST_F(ContextTest, RealBackendReportsTheOpenWindowAndItsClock) {
+    EXPECT_NE(platform::getWindowParam(platform::OPENED), 0);
+    int width = 0;
+    int height = 0;
+    platform::getWindowSize(&width, &height);
+    EXPECT_EQ(width, contextWidth);
+    EXPECT_EQ(height, contextHeight);
+    EXPECT_EQ(platform::getKey(platform::KEY_ESC), platform::RELEASE);
+    const double before = platform::getTime();
+    platform::swapBuffers();
+    EXPECT_GT(platform::getTime(), before);
 }
 
 }  // namespace
