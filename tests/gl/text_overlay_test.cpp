@@ -2,6 +2,8 @@
 // rendered large into the default framebuffer, and the lit pixels must fall inside that glyph.
 #include "render/text_overlay.hpp"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,7 +49,8 @@ class TextOverlayTest : public GlTest {
   protected:
     static void SetUpTestSuite() {
         GlTest::SetUpTestSuite();
-        const fs::path root = fs::path(::testing::TempDir()) / "vantor_text_overlay";
+        const fs::path root =
+            fs::path(::testing::TempDir()) / ("vantor_text_overlay_" + std::to_string(::getpid()));
         fs::remove_all(root);
         fs::create_directories(root / "Models");
         fs::create_directories(root / "Shader");

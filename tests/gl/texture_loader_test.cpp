@@ -53,7 +53,8 @@ class TextureLoaderTest : public GlTest {
   protected:
     static void SetUpTestSuite() {
         GlTest::SetUpTestSuite();
-        const fs::path root = fs::path(::testing::TempDir()) / "vantor_texture_loader";
+        const fs::path root = fs::path(::testing::TempDir()) /
+                              ("vantor_texture_loader_" + std::to_string(::getpid()));
         fs::remove_all(root);
         fs::create_directories(root / "Models" / "sub");
         for (const char* image : {"halves.png", "halves.jpg"}) {
