@@ -90,7 +90,7 @@ TEST(ColdetTree, FlatModelWidensInnerBoxesButNotSingleTriangleLeaves) {
     }
     EXPECT_EQ(leaves, 128);
     EXPECT_EQ(inner, 127);
-    // Depth-first layout: every inner node's first child follows it, the second comes later.
+    // Depth-first layout: every inner node's second child follows it, the first comes later.
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (!nodes[i].isLeaf()) {
             EXPECT_GT(nodes[i].link, static_cast<int32_t>(i) + 1);
@@ -129,10 +129,12 @@ TEST(ColdetTree, SingleTriangleRootIsAWidenedBucketAndTwoApartSplitOnX) {
     const auto& nodes = pair.tree().nodes();
     ASSERT_EQ(nodes.size(), 3u);
     EXPECT_EQ(nodes[0].childCount(), 2);
-    EXPECT_EQ(nodes[1].triangleCount(), 1);
-    EXPECT_EQ(pair.tree().triangles()[nodes[1].firstTriangle].index, 0);
-    EXPECT_EQ(pair.tree().triangles()[nodes[nodes[0].link].firstTriangle].index, 1);
-    EXPECT_EQ(nodes[1].size().z, 0.0f);  // tight box, not widened
+    const BoxTreeNode& first = nodes[nodes[0].firstChild()];
+    const BoxTreeNode& second = nodes[BoxTreeNode::secondChild(0)];
+    EXPECT_EQ(first.triangleCount(), 1);
+    EXPECT_EQ(pair.tree().triangles()[first.firstTriangle].index, 0);
+    EXPECT_EQ(pair.tree().triangles()[second.firstTriangle].index, 1);
+    EXPECT_EQ(first.size().z, 0.0f);  // tight box, not widened
     EXPECT_FLOAT_EQ(nodes[0].size().x, 6.0f);
 }
 

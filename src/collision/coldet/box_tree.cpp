@@ -119,12 +119,13 @@ void BoxTree::addLeaf(const std::vector<BoxedTriangle>& triangles, const Box& bo
     }
 }
 
-// Depth-first with an explicit stack (the depth is unbounded for unlucky inputs): a node's first
-// child is the next node built, and the second child's index is patched in when it is reached.
+// Depth-first with an explicit stack (the depth is unbounded for unlucky inputs). The split itself
+// runs first child first; the layout puts each node's second child right after it and patches the
+// first child's index in when it is placed.
 void BoxTree::split(const std::vector<BoxedTriangle>& triangles, int begin, int end) {
     struct Pending {
         int begin, end;
-        int parent;  // node whose second child this is, or -1
+        int parent;  // node whose first child this is, or -1
     };
     std::vector<Pending> pending{{begin, end, -1}};
     while (!pending.empty()) {
@@ -165,8 +166,8 @@ void BoxTree::split(const std::vector<BoxedTriangle>& triangles, int begin, int 
             continue;
         }
         nodes_.push_back(nodeFor(box));
-        pending.push_back({task.begin + below, task.end, index});
-        pending.push_back({task.begin, task.begin + below, -1});
+        pending.push_back({task.begin, task.begin + below, index});
+        pending.push_back({task.begin + below, task.end, -1});
     }
 }
 

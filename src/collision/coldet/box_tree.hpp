@@ -27,8 +27,9 @@ struct BoxedTriangle : Box, Triangle {
     BoxedTriangle(Vector3D a, Vector3D b, Vector3D c);
 };
 
-// One node of the flat tree. Inner nodes have exactly two children: the first right after the
-// node, the second at `link`. Leaves (a single triangle, or a bucket of triangles that the split
+// One node of the flat tree. Inner nodes have exactly two children: the second right after the
+// node, the first at `link`; the walks open the second child first, so it sits next to its parent
+// in memory. Leaves (a single triangle, or a bucket of triangles that the split
 // rule cannot separate) hold triangleCount() consecutive entries of the leaf-ordered triangles.
 struct BoxTreeNode {
     Vector3D center;
@@ -37,12 +38,15 @@ struct BoxTreeNode {
         float volume;           // inner nodes: size.x * size.y * size.z, for the descent rule
         int32_t firstTriangle;  // leaves
     };
-    int32_t link;  // inner: index of the second child; leaf: ~triangleCount
+    int32_t link;  // inner: index of the first child; leaf: ~triangleCount
 
     bool isLeaf() const { return link < 0; }
     int childCount() const { return isLeaf() ? 0 : 2; }
     int triangleCount() const { return isLeaf() ? ~link : 0; }
     Vector3D size() const { return halfSize * 2.0f; }
+    // Children of the inner node stored at index `self`.
+    int32_t firstChild() const { return link; }
+    static int32_t secondChild(int32_t self) { return self + 1; }
 };
 
 // A triangle in leaf order, with its plane (unnormalised normal and offset, as the triangle test

@@ -152,10 +152,11 @@ bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyD
         if (top + 2 > pairStack.size())
             pairStack.resize(2 * pairStack.size());
         if (!a.isLeaf() && (b.isLeaf() || a.volume > b.volume)) {
-            pairStack[top++] = {pair.mine + 1, pair.others, pair.placedCenter};
-            pairStack[top++] = {a.link, pair.others, pair.placedCenter};
+            pairStack[top++] = {a.firstChild(), pair.others, pair.placedCenter};
+            pairStack[top++] = {BoxTreeNode::secondChild(pair.mine), pair.others,
+                                pair.placedCenter};
         } else {
-            const int32_t first = pair.others + 1, second = b.link;
+            const int32_t first = b.firstChild(), second = BoxTreeNode::secondChild(pair.others);
             pairStack[top++] = {pair.mine, first, transformPoint(relative, theirs[first].center)};
             pairStack[top++] = {pair.mine, second, transformPoint(relative, theirs[second].center)};
         }
@@ -251,8 +252,8 @@ bool CollisionModel3DImpl::collideSphere(const float* center, float sphereRadius
         if (!node.isLeaf()) {
             if (top + 2 > nodeStack.size())
                 nodeStack.resize(2 * nodeStack.size());
-            nodeStack[top++] = node.link;
-            nodeStack[top++] = static_cast<int32_t>(&node - nodes) + 1;
+            nodeStack[top++] = BoxTreeNode::secondChild(static_cast<int32_t>(&node - nodes));
+            nodeStack[top++] = node.firstChild();
             continue;
         }
         for (int i = node.triangleCount() - 1; i >= 0; --i) {
@@ -299,8 +300,8 @@ bool CollisionModel3DImpl::collideRay(const float* origin, const float* directio
         if (!node.isLeaf()) {
             if (top + 2 > nodeStack.size())
                 nodeStack.resize(2 * nodeStack.size());
-            nodeStack[top++] = node.link;
-            nodeStack[top++] = static_cast<int32_t>(&node - nodes) + 1;
+            nodeStack[top++] = BoxTreeNode::secondChild(static_cast<int32_t>(&node - nodes));
+            nodeStack[top++] = node.firstChild();
             continue;
         }
         for (int i = node.triangleCount() - 1; i >= 0; --i) {
