@@ -122,43 +122,50 @@ bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyD
     const BoxTreeNode* mine = boxTree.nodes().data();
     const BoxTreeNode* theirs = other->boxTree.nodes().data();
     std::size_t top = 0;
-    pairStack[top++] = {0, 0, transformPoint(relative, theirs[0].center)};
+    pairStack[top++] = {0, ~0, {}};
     int untilClockCheck = 1;
     while (top > 0) {
-        if (--untilClockCheck == 0) {
-            untilClockCheck = clockCheckInterval;
-            if (static_cast<uint32_t>(tickCount() - start) >= limit)
-                throw TimeoutExpired();
-        }
-        const NodePair pair = pairStack[--top];
-        const BoxTreeNode& a = mine[pair.mine];
-        const BoxTreeNode& b = theirs[pair.others];
-        // Between leaves the full test decides which triangles are compared. Above them the face
-        // axes alone suffice: a pair they fail to prune only leads to leaf pairs whose boxes lie
-        // inside the pruned ones and are then rejected by the full test, so the triangle pairs
-        // compared, and their order, stay the same.
-        if (a.isLeaf() && b.isLeaf()) {
-            if (placedBoxesSeparated<true>(a.center, a.halfSize, pair.placedCenter, b.halfSize,
-                                           placement))
-                continue;
-            if (leavesTouch(a, *other, b, relative))
-                return true;
-            continue;
-        }
-        if (placedBoxesSeparated<false>(a.center, a.halfSize, pair.placedCenter, b.halfSize,
-                                        placement))
-            continue;
-        // Open the larger box (by volume in its own space); the second child is examined first.
-        if (top + 2 > pairStack.size())
-            pairStack.resize(2 * pairStack.size());
-        if (!a.isLeaf() && (b.isLeaf() || a.volume > b.volume)) {
-            pairStack[top++] = {a.firstChild(), pair.others, pair.placedCenter};
-            pairStack[top++] = {BoxTreeNode::secondChild(pair.mine), pair.others,
-                                pair.placedCenter};
-        } else {
-            const int32_t first = b.firstChild(), second = BoxTreeNode::secondChild(pair.others);
-            pairStack[top++] = {pair.mine, first, transformPoint(relative, theirs[first].center)};
-            pairStack[top++] = {pair.mine, second, transformPoint(relative, theirs[second].center)};
+        NodePair pair = pairStack[--top];
+        // Examine `pair`; after opening a box, go on with its second child directly.
+        for (;;) {
+            if (--untilClockCheck == 0) {
+                untilClockCheck = clockCheckInterval;
+                if (static_cast<uint32_t>(tickCount() - start) >= limit)
+                    throw TimeoutExpired();
+            }
+            if (pair.others < 0) {
+                pair.others = ~pair.others;
+                pair.placedCenter = transformPoint(relative, theirs[pair.others].center);
+            }
+            const BoxTreeNode& a = mine[pair.mine];
+            const BoxTreeNode& b = theirs[pair.others];
+            // Between leaves the full test decides which triangles are compared. Above them the
+            // face axes alone suffice: a pair they fail to prune only leads to leaf pairs whose
+            // boxes lie inside the pruned ones and are then rejected by the full test, so the
+            // triangle pairs compared, and their order, stay the same.
+            if (a.isLeaf() && b.isLeaf()) {
+                if (!placedBoxesSeparated<true>(a.center, a.halfSize, pair.placedCenter, b.halfSize,
+                                                placement) &&
+                    leavesTouch(a, *other, b, relative))
+                    return true;
+                break;
+            }
+            if (placedBoxesSeparated<false>(a.center, a.halfSize, pair.placedCenter, b.halfSize,
+                                            placement))
+                break;
+            // Open the larger box (by volume in its own space). The first child waits on the
+            // stack for the whole second subtree, so its node is fetched meanwhile.
+            if (top == pairStack.size())
+                pairStack.resize(2 * pairStack.size());
+            if (!a.isLeaf() && (b.isLeaf() || a.volume > b.volume)) {
+                __builtin_prefetch(&mine[a.firstChild()]);
+                pairStack[top++] = {a.firstChild(), pair.others, pair.placedCenter};
+                pair.mine = BoxTreeNode::secondChild(pair.mine);
+            } else {
+                __builtin_prefetch(&theirs[b.firstChild()]);
+                pairStack[top++] = {pair.mine, ~b.firstChild(), {}};
+                pair.others = ~BoxTreeNode::secondChild(pair.others);
+            }
         }
     }
     return false;

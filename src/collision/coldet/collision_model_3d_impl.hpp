@@ -44,8 +44,9 @@ class CollisionModel3DImpl : public CollisionModel3D {
     std::size_t treeMemoryBytes() const { return boxTree.memoryBytes(); }
 
   private:
-    // A pair of nodes still to be examined, with the other node's box centre already placed in
-    // this model's space (shared by both pairs when this model's node is the one opened).
+    // A pair of nodes still to be examined, with the other node's box centre placed in this
+    // model's space (shared by both pairs when this model's node is the one opened). A negative
+    // `others` (~index) means the centre is still to be placed, when the pair is taken.
     struct NodePair {
         int32_t mine, others;
         Vector3D placedCenter;
