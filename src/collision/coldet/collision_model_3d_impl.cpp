@@ -19,10 +19,6 @@ constexpr uint32_t unlimitedMilliseconds = 0xFFFFFF;
 constexpr int clockCheckInterval = 64;
 constexpr int minimumPairStack = 64;
 constexpr int pairStackTrianglesPerEntry = 16;
-// Box centres are placed with a few roundings, the triangles' corners with others; a box test that
-// pruned by a rounding-sized gap could drop a pair the triangle test accepts. The test therefore
-// grants this fraction of the coordinates' magnitude.
-constexpr float boxRoundingAllowance = 4e-6f;
 // The closest-hit ray query starts from this distance.
 constexpr float farthestRayHit = 9e9f;
 
@@ -108,7 +104,7 @@ bool CollisionModel3DImpl::collide(CollisionModel3D* otherModel, int /*accuracyD
     if (boundingSpheresApart(otherMatrix, other->radius))
         return false;
     const Matrix3D relative = product(inverse(transform), otherMatrix);
-    const RelativePlacement placement(relative, roundingSlack(relative, other->radius));
+    const RelativePlacement placement(relative, roundingSlack(relative, radius, other->radius));
     const uint32_t start = tickCount();
     const uint32_t limit =
         maxProcessingTime == 0 ? unlimitedMilliseconds : static_cast<uint32_t>(maxProcessingTime);
@@ -194,16 +190,6 @@ bool CollisionModel3DImpl::boundingSpheresApart(const Matrix3D& otherMatrix,
     const Vector3D apart(otherMatrix.m[12] - transform.m[12], otherMatrix.m[13] - transform.m[13],
                          otherMatrix.m[14] - transform.m[14]);
     return dot(apart, apart) > reach * reach;
-}
-
-// Bounds every coordinate the box test handles: this model's corners, the other's placed corners.
-float CollisionModel3DImpl::roundingSlack(const Matrix3D& relative, float otherRadius) const {
-    const float* m = relative.m;
-    float stretch = 0.0f;
-    for (int k = 0; k < 3; ++k)
-        stretch = std::max(stretch, std::fabs(m[k]) + std::fabs(m[4 + k]) + std::fabs(m[8 + k]));
-    const float shift = std::fabs(m[12]) + std::fabs(m[13]) + std::fabs(m[14]);
-    return boxRoundingAllowance * (radius + stretch * otherRadius + shift);
 }
 
 bool CollisionModel3DImpl::leavesTouch(const BoxTreeNode& a, const CollisionModel3DImpl& other,

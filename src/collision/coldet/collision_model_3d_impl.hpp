@@ -56,7 +56,6 @@ class CollisionModel3DImpl : public CollisionModel3D {
 
     bool leavesTouch(const BoxTreeNode& a, const CollisionModel3DImpl& other, const BoxTreeNode& b,
                      const Matrix3D& relative);
-    float roundingSlack(const Matrix3D& relative, float otherRadius) const;
     void recordSingleHit(const LeafTriangle& triangle, Vector3D point);
     Vector3D worldPoint(Vector3D p, bool modelSpace) const;
 

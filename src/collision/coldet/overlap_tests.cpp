@@ -1,6 +1,8 @@
 // The predicates that do not sit on the model-against-model hot path, and the matrix helpers.
 #include "overlap_tests.hpp"
 
+#include <algorithm>
+
 #include "box_tree.hpp"
 
 namespace COLDET {
@@ -82,6 +84,16 @@ RelativePlacement::RelativePlacement(const Matrix3D& placement, float slack)
 
 bool boxesOverlap(const Box& a, const Box& b, const RelativePlacement& placement) {
     return !boxesSeparated(a.center, a.size * 0.5f, b.center, b.size * 0.5f, placement);
+}
+
+float roundingSlack(const Matrix3D& relative, float radius, float otherRadius) {
+    constexpr float allowance = 4e-6f;
+    const float* m = relative.m;
+    float stretch = 0.0f;
+    for (int k = 0; k < 3; ++k)
+        stretch = std::max(stretch, std::fabs(m[k]) + std::fabs(m[4 + k]) + std::fabs(m[8 + k]));
+    const float shift = std::fabs(m[12]) + std::fabs(m[13]) + std::fabs(m[14]);
+    return allowance * (radius + stretch * otherRadius + shift);
 }
 
 namespace {

@@ -93,6 +93,12 @@ inline bool boxesSeparated(Vector3D aCenter, Vector3D a, Vector3D bCenter, Vecto
 
 bool boxesOverlap(const Box& a, const Box& b, const RelativePlacement& placement);
 
+// The slack for a model-against-model walk: box centres are placed with a few roundings, the
+// triangles' corners with others, and a box test that pruned by a rounding-sized gap could drop a
+// pair the triangle test accepts. Bounds every coordinate the test handles (this model's corners
+// within `radius`, the other's placed ones) and grants a small fraction of it.
+float roundingSlack(const Matrix3D& relative, float radius, float otherRadius);
+
 // The plane of a triangle as the triangle test uses it: normal (p1 - p0) x (p2 - p0), unnormalised,
 // and offset -normal . p0.
 struct TrianglePlane {
