@@ -14,8 +14,6 @@ namespace {
 
 using Model = std::unique_ptr<CollisionModel3DImpl>;
 
-const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
 std::vector<float> translation(float x, float y, float z) {
     return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
 }
