@@ -50,6 +50,21 @@ void buildPrograms(Registry& r) {
     r.brightPassShader = new ShaderProgram("Shader/passthrough.vert", "Shader/brightPass.frag");
 }
 
+// Stands in for a normal map that could not be read (the loader has named it): one texel facing
+// straight out, so the clouds lose their relief but are lit as flat surfaces. Binding the
+// failure name instead would raise a GL error on every frame.
+GLuint flatNormalMap() {
+    const GLubyte straightOut[4] = {128, 128, 255, 255};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, straightOut);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
 }  // namespace
 
 void assembleFigure() {
@@ -101,6 +116,9 @@ void assembleScene() {
     initText();
     assembleFlares();
     r.normalMapTexture = loadTexture(normalMapName);
+    if (r.normalMapTexture == FAILED_TEXTURE) {
+        r.normalMapTexture = flatNormalMap();
+    }
     r.screenQuad = new scene::ScreenQuad(mat4(1.0f));
     assembleCourse(levelPath);
 }

@@ -7,10 +7,14 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
+#include <assimp/LogStream.hpp>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "assets/texture_loader.hpp"
@@ -164,12 +168,93 @@ struct Bounds {
     }
 };
 
+// The import library's warnings and errors during one read (a material library it could not find
+// or parse, say), kept so that they can be printed with the path of the model they concern.
+class ImportLog : public Assimp::LogStream {
+  public:
+    static constexpr unsigned int severities = Assimp::Logger::Warn | Assimp::Logger::Err;
+
+    ImportLog() {
+        Assimp::DefaultLogger::create("", Assimp::Logger::NORMAL, 0);
+        Assimp::DefaultLogger::get()->attachStream(this, severities);
+    }
+    ~ImportLog() override {
+        // Detached first: the logger would otherwise delete this stream when it is killed.
+        Assimp::DefaultLogger::get()->detachStream(this, severities);
+        Assimp::DefaultLogger::kill();
+    }
+    ImportLog(const ImportLog&) = delete;
+    ImportLog& operator=(const ImportLog&) = delete;
+
+    // Lines arrive as "Error, T0: text\n"; only the text is kept.
+    void write(const char* message) override {
+        std::string line(message);
+        const std::size_t text = line.find(": ");
+        line.erase(0, text == std::string::npos ? 0 : text + 2);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+
+    std::vector<std::string> lines;
+};
+
+// A text model cut short (a half-copied download) usually stops in the middle of a line, and the
+// reader takes what is there without complaint; a last line without its line end betrays it.
+bool endsMidLine(const char* path) {
+    const std::string name(path);
+    const std::string textExtension = ".obj";
+    if (name.size() < textExtension.size() ||
+        name.compare(name.size() - textExtension.size(), textExtension.size(), textExtension) !=
+            0) {
+        return false;
+    }
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool cut = std::fseek(file, -1, SEEK_END) == 0 && std::fgetc(file) != '\n';
+    std::fclose(file);
+    return cut;
+}
+
+std::size_t triangleTotal(const std::vector<Mesh*>& meshes) {
+    std::size_t indices = 0;
+    for (const Mesh* mesh : meshes) {
+        indices += mesh->indices.size();
+    }
+    return indices / triangleIndexCount;
+}
+
+// What the import let through without failing, each line naming the model.
+void reportDoubts(const char* path, const std::vector<std::string>& doubts,
+                  const std::vector<Mesh*>& meshes) {
+    for (const std::string& line : doubts) {
+        std::cout << path << ": " << line << std::endl;
+    }
+    if (endsMidLine(path)) {
+        std::cout << path << ": the last line has no line end; the file may be cut short"
+                  << std::endl;
+    }
+    if (triangleTotal(meshes) == 0) {
+        std::cout << path << ": the model has no triangles; it is not drawn" << std::endl;
+    }
+}
+
 }  // namespace
 
 void VisibleObject::loadModel(const char* path) {
     Assimp::Importer importer;
     // Read first and post-process after the index check; the steps are those of the flag word.
-    const aiScene* scene = importer.ReadFile(path, 0);
+    // Only the reading is logged: what post-processing says is about our flags, not the file.
+    std::vector<std::string> doubts;
+    const aiScene* scene = nullptr;
+    {
+        ImportLog log;
+        scene = importer.ReadFile(path, 0);
+        doubts = std::move(log.lines);
+    }
     if (scene != nullptr && indicesInRange(*scene)) {
         scene = importer.ApplyPostProcessing(modelImportFlags);
     } else {
@@ -183,6 +268,7 @@ void VisibleObject::loadModel(const char* path) {
         return;
     }
     processNode(*scene->mRootNode, *scene, meshes);
+    reportDoubts(path, doubts, meshes);
     buildCollision();
 }
 

@@ -34,6 +34,15 @@ class ScopedImage {
     ILuint image = 0;
 };
 
+// Reads the file into the bound image. Some decoders report a short read only through the error
+// stack and still return success with half an image, so a reported error counts as a failure.
+bool loadBoundImage(const std::string& path) {
+    while (ilGetError() != IL_NO_ERROR) {
+    }
+    const bool loaded = ilLoadImage(path.c_str()) != IL_FALSE;
+    return loaded && ilGetError() == IL_NO_ERROR;
+}
+
 // Converts the bound image to RGBA8 and defines level 0 of the bound GL texture from it. A
 // conversion failure is refused: the upload would read RGBA rows from a smaller buffer.
 bool uploadBoundImage() {
@@ -51,7 +60,7 @@ GLuint loadTexture(const std::string& name) {
     initImageLibrary();
     ScopedImage image;
     const std::string path = textureFolder + name;
-    if (ilLoadImage(path.c_str()) == IL_FALSE) {
+    if (!loadBoundImage(path)) {
         std::cout << "The file for loadTexture was not successfully opened " << name << std::endl;
         return FAILED_TEXTURE;
     }
@@ -82,7 +91,7 @@ bool loadTextureLevel0(const std::string& path) {
     // setting is switched off again before returning.
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-    const bool loaded = ilLoadImage(path.c_str()) != IL_FALSE && uploadBoundImage();
+    const bool loaded = loadBoundImage(path) && uploadBoundImage();
     ilDisable(IL_ORIGIN_SET);
     return loaded;
 }

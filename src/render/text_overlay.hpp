@@ -43,9 +43,11 @@ struct TextQuads {
 // including those above 127, selects a cell inside the grid.
 TextQuads buildTextQuads(const char* text, int x, int y, int size);
 
-// Makes the font texture, the vertex array, the two buffers and the text program.
+// Makes the font texture, the vertex array, the two buffers and the text program, once per
+// process: later calls keep the first set.
 void initText();
-// Reads "Models/Holstein.tga" into a new mipmapped texture and returns its name.
+// Reads "Models/Holstein.tga" into a new mipmapped texture and returns its name. A font that
+// cannot be read is reported with its path and yields a complete, fully transparent texture.
 GLuint loadFontTexture();
 // Draws one line into the bound framebuffer in overlay units.
 void printText(const char* text, int x, int y, int size);

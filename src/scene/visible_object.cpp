@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/texture_loader.hpp"
+
 namespace vantor::scene {
 
 namespace {
@@ -45,7 +47,10 @@ void drawMesh(const Mesh& mesh, GLuint program) {
     for (std::size_t j = 0; j < mesh.textures.size(); ++j) {
         const int unit = static_cast<int>(j);
         glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D, mesh.textures[j].id);
+        // A texture that failed to load keeps its failure name, which GL refuses to bind (an
+        // error every frame); no texture is bound for it instead.
+        const GLuint id = mesh.textures[j].id;
+        glBindTexture(GL_TEXTURE_2D, id == FAILED_TEXTURE ? 0 : id);
         glUniform1i(glGetUniformLocation(program, samplerName(unit).c_str()), unit);
     }
 
