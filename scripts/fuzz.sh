@@ -16,4 +16,4 @@ mkdir -p "$build_dir/fuzz-findings"
 "$build_dir/fuzz/level_fuzzer" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
     -dict="$root/fuzz/level.dict" -artifact_prefix="$build_dir/fuzz-findings/" \
     -print_final_stats=1 "$scratch" "$root/fuzz/corpus/level" 2>&1 |
-    grep -E '^(#[0-9]+ +(INITED|DONE)|Done |stat::(number_of_executed_units|average_exec_per_sec)|==[0-9]+==|SUMMARY|.*(ERROR|WARNING|runtime error|deadly signal|Test unit written))'
+    grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|Done |stat::(number_of_executed_units|average_exec_per_sec)|==[0-9]+==|SUMMARY|.*(ERROR|WARNING|runtime error|deadly signal|Test unit written))'
