@@ -15,9 +15,9 @@ out vec4 fragColor;
 
 // The screen and soft-light blends give back less than addition does; they get more glow to work
 // with so that each mode reads clearly on screen.
-const float additiveGain = 0.8;
-const float screenGain = 4.0;
-const float softLightGain = 8.0;
+const float additiveGain = 0.7;
+const float screenGain = 2.2;
+const float softLightGain = 4.5;
 
 vec3 softLight(vec3 base, vec3 blend) {
     // The glow is mapped onto the upper half of the blend range, where soft light only brightens.
