@@ -9,6 +9,7 @@
 namespace vantor {
 
 KeyLatches keyLatches;
+bool screenshotRequested = false;
 
 namespace {
 
@@ -97,7 +98,12 @@ bool handleKeys(const KeyGlEffects& effects) {
         togglePause();
     }
     // Escape needs no latch: holding it is enough to end the game.
-    if (platform::getKey(platform::KEY_ESC) != platform::RELEASE) {
+    const bool escape = platform::getKey(platform::KEY_ESC) != platform::RELEASE;
+    // Last, so that the picture it asks for shows every setting changed in this frame.
+    if (newlyPressed(platform::KEY_F12, keyLatches.screenshot)) {
+        screenshotRequested = true;
+    }
+    if (escape) {
         return false;
     }
     return platform::getWindowParam(platform::OPENED) != 0;

@@ -1,4 +1,5 @@
-// The function keys: edge-triggered toggles of the render settings, the pause key and Escape.
+// The function keys: edge-triggered toggles of the render settings, the pause key, the screenshot
+// key and Escape.
 // The main loop calls handleKeys once per frame; the frame drawing reads the F4/F5 latches.
 #pragma once
 
@@ -10,12 +11,16 @@ namespace vantor {
 struct KeyLatches {
     std::array<bool, 10> functionKeys{};  // F1..F10
     bool pause = false;
+    bool screenshot = false;  // F12
 
     bool f4() const { return functionKeys[3]; }
     bool f5() const { return functionKeys[4]; }
 };
 
 extern KeyLatches keyLatches;
+
+// Set by a press of F12; the main loop writes the finished frame to a file and clears it.
+extern bool screenshotRequested;
 
 // The two settings that map straight onto GL state. The default applies them to the current
 // context; tests hand in recorders so that key handling runs without one.

@@ -12,11 +12,13 @@
 #include "app/game_state.hpp"
 #include "app/keys.hpp"
 #include "app/scene_assembly.hpp"
+#include "app/screenshot.hpp"
 #include "app/world_update.hpp"
 #include "platform/fatal_exit.hpp"
 #include "platform/platform.hpp"
 #include "render/frame.hpp"
 #include "render/kept_frame.hpp"
+#include "render/pass_timer.hpp"
 #include "render/render_targets.hpp"
 #include "render/text_overlay.hpp"
 
@@ -97,13 +99,14 @@ std::string format(const char* pattern, Args... args) {
     return buffer;
 }
 
+}  // namespace
+
 void drawOverlay() {
+    TimedPass pass("overlay");
     for (const OverlayLine& line : overlayLines(settings, fps, gameWon)) {
         printText(line.text.c_str(), line.x, line.y, line.size);
     }
 }
-
-}  // namespace
 
 void initialize() {
     openWindowAndContext();
@@ -132,6 +135,7 @@ int runMainLoop() {
 }
 
 bool runFrame(double& previousTime) {
+    const bool wasPaused = settings.paused;
     const bool keepRunning = handleKeys();
     // While paused the clock is not advanced: the first step afterwards spans the whole pause,
     // and the update clamps it. Paused frames show the last finished frame under the overlay.
@@ -141,11 +145,20 @@ bool runFrame(double& previousTime) {
         previousTime = now;
         updateWorld(dt);
         renderFrame();
+    } else if (!wasPaused) {
+        // The pause begins: the world has not moved since the last frame, so drawing it again
+        // gives that frame's picture. Keeping a copy only here spares every running frame a
+        // full-screen copy.
+        renderFrame();
         keepFinishedFrame();
     } else {
         restoreFinishedFrame();
     }
     drawOverlay();
+    if (screenshotRequested) {
+        screenshotRequested = false;
+        takeScreenshot();
+    }
     platform::swapBuffers();
     reportGlError();
     return keepRunning;

@@ -23,6 +23,9 @@ int runMainLoop();
 // is to end (the frame has been drawn and swapped all the same).
 bool runFrame(double& previousTime);
 
+// Draws the frame's overlay lines (frame rate, help, win message) over whatever is bound.
+void drawOverlay();
+
 // Prints "gl error detected: <code>" for one pending GL error, if any.
 void reportGlError();
 
