@@ -179,6 +179,24 @@ TEST_F(FrameTest, SwitchingShadowsOffOnlyBrightensThePicture) {
     }
     EXPECT_GT(brightened, 500) << "no shadow was lifted";
     EXPECT_LT(darkened, brightened / 20) << "shadows must only ever darken";
+
+    // With shadows off, what the shadow map still holds must not matter: fill it with occluders
+    // right at the light and the picture stays the same.
+    GLfloat clearColour[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glBindFramebuffer(GL_FRAMEBUFFER, renderTargets.shadow.framebuffer);
+    glClearColor(1.0f, 1.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const FrameImage stillPlain = drawFrame("shadows_off_full_map");
+    EXPECT_EQ(stillPlain.countDifferent(plain, 0), 0);
+    // The shader learns that there is no shadow map from an empty shadow-map unit.
+    GLint shadowUnitTexture = -1;
+    glActiveTexture(GL_TEXTURE10);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &shadowUnitTexture);
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(shadowUnitTexture, 0);
     expectNoGlError();
 }
 
