@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -378,6 +379,13 @@ int main(int argc, char** argv) {
     if (helpOnly) {
         usage();
         return 0;
+    }
+    // Output paths are taken from where the bench was started, before it moves into the data.
+    for (std::string* path :
+         {&options.jsonPath, &options.csvPath, &options.pngPath, &options.pngDir}) {
+        if (!path->empty()) {
+            *path = std::filesystem::absolute(*path).string();
+        }
     }
     if (chdir(options.dataDir.c_str()) != 0) {
         std::printf("vantor-bench: no data folder at %s\n", options.dataDir.c_str());
