@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Soak run: the real game under Xvfb for a while with random input (movement, jump, every
+# function key, pause, reset, mouse motion and wheel; a fixed seed), checking that it never
+# crashes, never reports a GL error, and that its memory stops growing after warm-up (the heap in
+# use when a debugger can read it, else the resident set; both are printed).
+# Usage: scripts/soak.sh [SECONDS (600)] [GAME (build-test/src/vantor)] [DATA (data)]
+# Warm-up visits every setting and both zoom ends, and lasts at least a minute (20 s for runs under
+# five minutes); after it the resident set may grow by less than VANTOR_SOAK_GROWTH_KB (2048).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+duration=${1:-600}
+game=$(realpath "${2:-$root/build-test/src/vantor}")
+data=$(realpath "${3:-$root/data}")
+allowed_growth_kb=${VANTOR_SOAK_GROWTH_KB:-2048}
+warmup=60
+[ "$duration" -ge 300 ] || warmup=20
+seed=8
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$duration" "$game" "$data"
+fi
+
+work=$(mktemp -d)
+log=$work/game.log
+pid=""
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- game output (last lines):"
+    tail -n 20 "$log"
+    exit 1
+}
+
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0; }
+
+# heap_kb: the game's heap in use (allocated chunks, not what the allocator keeps free), read
+# through the debugger; empty when it cannot attach.
+heap_kb() {
+    command -v gdb >/dev/null || return 0
+    gdb -p "$pid" -batch -ex 'print (long)mallinfo2().uordblks + (long)mallinfo2().hblkhd' \
+        2>/dev/null | awk '/^\$1 = / { print int($3 / 1024) }'
+}
+
+# start_game: sets pid and window. A loaded machine's X server now and then refuses the first
+# connection; the window opens before any data is read, so that failure is tried once more.
+start_game() {
+    local attempt
+    for attempt in 1 2; do
+        (cd "$data" && exec "$game" >"$log" 2>&1 </dev/null) &
+        pid=$!
+        window=""
+        for _ in $(seq 400); do
+            window=$(xdotool search --name '^Vantor$' 2>/dev/null | head -n 1 || true)
+            [ -n "$window" ] && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        [ -z "$window" ] && ! kill -0 "$pid" 2>/dev/null &&
+            grep -qxE 'failed to init glfw|failed to open window' "$log" || break
+    done
+    kill -0 "$pid" 2>/dev/null || fail "the game ended before opening its window"
+    fail "no window titled Vantor"
+}
+
+start_game
+# Mouse motion reaches a disabled-cursor window only once it has the focus.
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+
+# hold KEY SECONDS: down, wait, up (a frame takes a good part of a second in software, so a key
+# must stay down long enough for a frame to see it).
+hold() {
+    xdotool keydown "$1"
+    sleep "$2"
+    xdotool keyup "$1"
+}
+
+# Warm-up visits the extremes first: the allocator keeps the high-water mark of the heaviest frame
+# seen (the heap in use stays flat), so every setting and both ends of the zoom come before the
+# measurement starts; what grows after that is growth in use.
+warm_up() {
+    local key press
+    xdotool click --repeat 12 --delay 50 4
+    sleep 1
+    xdotool click --repeat 24 --delay 50 5
+    sleep 1
+    xdotool click --repeat 12 --delay 50 4
+    for key in "${function_keys[@]}"; do
+        for press in 1 2 3 4; do
+            hold "$key" 0.6
+            sleep 0.2
+        done
+    done
+    hold p 0.6
+    sleep 0.5
+    hold p 0.6
+}
+
+RANDOM=$seed
+movement=(w a s d space)
+function_keys=(F1 F2 F3 F4 F5 F6 F7 F8 F9 F10)
+start=$SECONDS
+warm_rss=""
+max_rss=0
+first_rss=$(rss_kb)
+samples=0
+trail=""
+warm_heap=""
+next_sample=$start
+
+warm_up
+while [ $((SECONDS - start)) -lt "$duration" ]; do
+    kill -0 "$pid" 2>/dev/null || break
+    case $((RANDOM % 10)) in
+        0 | 1 | 2) hold "${movement[RANDOM % ${#movement[@]}]}" "0.$((3 + RANDOM % 7))" ;;
+        3) hold "${function_keys[RANDOM % ${#function_keys[@]}]}" 0.6 ;;
+        4) hold p 0.6 ;;
+        5) hold r 0.4 ;;
+        6 | 7)
+            xdotool mousemove_relative -- $((RANDOM % 201 - 100)) $((RANDOM % 61 - 30))
+            sleep 0.2
+            ;;
+        8)
+            xdotool click $((4 + RANDOM % 2))
+            sleep 0.2
+            ;;
+        9) sleep 0.5 ;;
+    esac
+    if [ $SECONDS -ge $next_sample ]; then
+        rss=$(rss_kb)
+        [ $((samples % 6)) -ne 0 ] || trail+=" $((SECONDS - start))s:$((rss / 1024))M"
+        samples=$((samples + 1))
+        next_sample=$((SECONDS + 5))
+        if [ $((SECONDS - start)) -ge $warmup ]; then
+            if [ -z "$warm_rss" ]; then
+                warm_heap=$(heap_kb)
+                warm_rss=$(rss_kb)
+                rss=$warm_rss
+            fi
+            [ "$rss" -le "$max_rss" ] || max_rss=$rss
+        fi
+    fi
+done
+kill -0 "$pid" 2>/dev/null || {
+    status=0
+    wait "$pid" || status=$?
+    pid=""
+    fail "the game ended by itself after $((SECONDS - start))s with status $status"
+}
+end_heap=$(heap_kb)
+end_rss=$(rss_kb)
+[ "$end_rss" -le "$max_rss" ] || max_rss=$end_rss
+[ -n "$warm_rss" ] || warm_rss=$end_rss
+
+# Escape ends the loop after the frame in flight; a pause does not stop it.
+xdotool keydown Escape
+for _ in $(seq 600); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+xdotool keyup Escape
+kill -0 "$pid" 2>/dev/null && fail "still running a minute after Escape"
+status=0
+wait "$pid" || status=$?
+pid=""
+
+echo "soak: ${duration}s of random input (seed $seed), $samples memory samples"
+echo "soak: resident memory start ${first_rss} kB, after ${warmup}s ${warm_rss} kB," \
+    "end ${end_rss} kB, highest after warm-up ${max_rss} kB"
+echo "soak: resident memory every 30 s:$trail"
+growth=$((max_rss - warm_rss))
+echo "soak: resident growth after warm-up $growth kB"
+output=$(grep -v -e '^loading shader: ' -e '^The file for loadTexture was successfully opened ' \
+    "$log" || true)
+[ -z "$output" ] || printf 'soak: game output besides the loading lines:\n%s\n' "$output"
+[ "$status" = 0 ] || fail "exit status after Escape was $status"
+! grep -q 'gl error detected: ' "$log" || fail "the game reported GL errors"
+if [ -n "$warm_heap" ] && [ -n "$end_heap" ]; then
+    # The resident set also follows the allocator's high-water mark (freed memory it keeps for
+    # reuse, fragments); the heap in use is what a leak grows, so it decides.
+    heap_growth=$((end_heap - warm_heap))
+    echo "soak: heap in use after warm-up ${warm_heap} kB, end ${end_heap} kB," \
+        "growth $heap_growth kB (allowed under $allowed_growth_kb kB)"
+    [ "$growth" -lt "$allowed_growth_kb" ] ||
+        echo "soak: note: the resident set grew by $growth kB while the heap in use grew by $heap_growth kB"
+    [ "$heap_growth" -lt "$allowed_growth_kb" ] ||
+        fail "the heap in use grew by $heap_growth kB after warm-up"
+else
+    echo "soak: (no debugger to read the heap in use; judging the resident set)"
+    [ "$growth" -lt "$allowed_growth_kb" ] ||
+        fail "resident memory grew by $growth kB after warm-up"
+fi
+echo "PASS"
