@@ -56,8 +56,9 @@ class BadDataTest : public GlTest {
     // A valid 32 x 32 TGA with some opaque texels, cut to its first half.
     void writeHalfTga(const std::string& relative) {
         const fs::path whole = root / "whole.tga";
-        writeTga(whole.string(), 32, 32, TgaOrigin::BottomLeft,
-                 [](int x, int) { return Rgba{255, 255, 255, static_cast<std::uint8_t>(x * 8)}; });
+        writeTga(whole.string(), 32, 32, TgaOrigin::BottomLeft, [](int x, int) {
+            return Rgba{255, 255, 255, static_cast<std::uint8_t>(x * 8)};
+        });
         const std::string bytes = readBytes(whole);
         writeBytes(root / relative, bytes.substr(0, bytes.size() / 2));
     }
@@ -104,8 +105,9 @@ TEST_F(BadDataTest, AnImageCutShortFailsToLoadWithItsName) {
 }
 
 TEST_F(BadDataTest, TextResourcesAreMadeOncePerProcess) {
-    writeTga("Models/Holstein.tga", 16, 16, TgaOrigin::BottomLeft,
-             [](int, int) { return Rgba{255, 255, 255, 255}; });
+    writeTga("Models/Holstein.tga", 16, 16, TgaOrigin::BottomLeft, [](int, int) {
+        return Rgba{255, 255, 255, 255};
+    });
     for (const char* shader : {"TextShader.vert", "TextShader.frag"}) {
         fs::copy_file(fs::path(VANTOR_DATA_DIR) / "Shader" / shader, root / "Shader" / shader);
     }
