@@ -36,4 +36,11 @@ class TimedPass {
     const char* name;
 };
 
+// Runs one pass under its name.
+template <typename Pass>
+void timedPass(const char* name, Pass&& pass) {
+    TimedPass timing(name);
+    pass();
+}
+
 }  // namespace vantor
