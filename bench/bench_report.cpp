@@ -143,6 +143,7 @@ std::string tableText(const Report& r) {
         << "pass timing: " << r.timing << "\n"
         << "start-up to first frame: " << number(r.startupMs, 1) << " ms (initialize "
         << number(r.initializeMs, 1) << " ms)\n"
+        << "kept-frame copy (once per pause): " << number(r.keptFrameCopyMs, 2) << " ms\n"
         << "updateWorld: median " << number(percentile(r.updateMicroseconds, 0.5), 1) << " us, p95 "
         << number(percentile(r.updateMicroseconds, 0.95), 1) << " us, p99 "
         << number(percentile(r.updateMicroseconds, 0.99), 1) << " us\n\n";
@@ -185,6 +186,7 @@ std::string jsonText(const Report& r) {
         << "  \"settings\": " << settingsJson(r.settings) << ",\n"
         << "  \"startup_ms\": " << number(r.startupMs) << ",\n"
         << "  \"initialize_ms\": " << number(r.initializeMs) << ",\n"
+        << "  \"kept_frame_copy_ms\": " << number(r.keptFrameCopyMs) << ",\n"
         << "  \"update_us\": " << statsJson(r.updateMicroseconds, 2) << ",\n"
         << "  \"render_frame_ms\": " << statsJson(r.renderMs, 3) << ",\n"
         << "  \"draw_ms\": " << statsJson(r.drawMs, 3) << ",\n"

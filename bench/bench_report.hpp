@@ -25,6 +25,8 @@ struct Report {
     Settings settings;
     double initializeMs = 0.0;
     double startupMs = 0.0;
+    // One copy of the finished frame into the kept frame, as the game makes when a pause begins.
+    double keptFrameCopyMs = 0.0;
     // One entry per measured frame.
     std::vector<double> updateMicroseconds;
     std::vector<double> renderMs;     // renderFrame
