@@ -1,5 +1,6 @@
 // Bloom chain. Reads the scene image. Writes its highlights above the bloom threshold, blurred wide
 // by eight alternating passes over a small mip level, into the bright target for the composition.
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 
 namespace vantor {
@@ -13,6 +14,7 @@ constexpr int bloomMipLevel = 4;
 }  // namespace
 
 void runBloomChain() {
+    const TimedPass timing("bloom");
     runBrightPass(renderTargets.scene, bloomThreshold);
     runBlurPasses(bloomBlurPasses, bloomMipLevel);
 }

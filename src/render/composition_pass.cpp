@@ -7,11 +7,13 @@
 #include "app/settings.hpp"
 #include "assets/shader_program.hpp"
 #include "render/gl_helpers.hpp"
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 
 namespace vantor {
 
 void composeScene(const RenderTarget& target) {
+    const TimedPass timing("composition");
     beginFullScreenPass(target);
     const GLuint program = registry.bloomShader->program;
     glUseProgram(program);

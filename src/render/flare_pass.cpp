@@ -6,6 +6,7 @@
 #include "app/registry.hpp"
 #include "assets/shader_program.hpp"
 #include "render/gl_helpers.hpp"
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 #include "scene/lens_flare.hpp"
 #include "scene/light.hpp"
@@ -37,6 +38,7 @@ bool lightIsVisible(scene::vec4 clip) {
 }
 
 void drawSpriteFlares(const FrameValues& frame) {
+    const TimedPass timing("sprite flares");
     const scene::mat4 viewProjection = frame.cameraProjection * frame.cameraView;
     const scene::vec4 lightClip =
         viewProjection * registry.light->getModelMatrix() * scene::vec4(0, 0, 0, 1);

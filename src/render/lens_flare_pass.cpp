@@ -6,6 +6,7 @@
 #include "app/registry.hpp"
 #include "assets/shader_program.hpp"
 #include "render/gl_helpers.hpp"
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 
 namespace vantor {
@@ -41,6 +42,7 @@ void combineOntoScreen() {
 }  // namespace
 
 void drawScreenSpaceLensFlare() {
+    const TimedPass timing("lens flare");
     runBrightPass(renderTargets.compose, lensThreshold);
     runBlurPasses(lensBlurPasses, lensMipLevel);
     drawFlareFeatures();

@@ -9,6 +9,7 @@
 #include "assets/shader_program.hpp"
 #include "render/frame.hpp"
 #include "render/gl_helpers.hpp"
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 #include "scene/camera.hpp"
 #include "scene/skybox.hpp"
@@ -65,6 +66,7 @@ void drawLitObject(FrameValues& frame, GLuint program, scene::VisibleObject* obj
 }  // namespace
 
 void drawScene(FrameValues& frame) {
+    const TimedPass timing("scene");
     glPolygonMode(GL_FRONT_AND_BACK, settings.wireframe ? GL_LINE : GL_FILL);
     bindTarget(renderTargets.scene);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

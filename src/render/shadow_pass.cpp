@@ -6,6 +6,7 @@
 #include "app/registry.hpp"
 #include "assets/shader_program.hpp"
 #include "render/gl_helpers.hpp"
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 #include "scene/visible_object.hpp"
 
@@ -30,6 +31,7 @@ void blurShadowPass(const scene::ShaderProgram& shader, const RenderTarget& sour
 }  // namespace
 
 void drawShadowMap(FrameValues& frame) {
+    const TimedPass timing("shadow map");
     // Cleared to the start-up clear colour: its red and green read as an occluder far behind
     // everything the light sees.
     bindTarget(renderTargets.shadow);
@@ -61,6 +63,7 @@ void drawShadowMap(FrameValues& frame) {
 // Vertical, then horizontal; the result ends back in the shadow target. The blur programs keep the
 // mip level the post-processing last gave them, which the single-level shadow map ignores.
 void blurShadowMap() {
+    const TimedPass timing("shadow blur");
     blurShadowPass(*registry.blurYShader, renderTargets.shadow, renderTargets.shadowBlur);
     blurShadowPass(*registry.blurXShader, renderTargets.shadowBlur, renderTargets.shadow);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
