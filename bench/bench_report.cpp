@@ -166,7 +166,9 @@ std::string tableText(const Report& r) {
         << "frame (keys, update, passes, overlay, swap): median " << number(median(r.frameMs), 2)
         << " ms, p95 " << number(percentile(r.frameMs, 0.95), 2) << " ms, p99 "
         << number(percentile(r.frameMs, 0.99), 2) << " ms, " << number(fps(median(r.frameMs)), 1)
-        << " FPS\n";
+        << " FPS\n"
+        << "processor time per frame, all threads: median " << number(median(r.frameCpuMs), 2)
+        << " ms\n";
     return out.str();
 }
 
@@ -191,6 +193,7 @@ std::string jsonText(const Report& r) {
         << "  \"render_frame_ms\": " << statsJson(r.renderMs, 3) << ",\n"
         << "  \"draw_ms\": " << statsJson(r.drawMs, 3) << ",\n"
         << "  \"frame_ms\": " << statsJson(r.frameMs, 3) << ",\n"
+        << "  \"frame_cpu_ms\": " << statsJson(r.frameCpuMs, 3) << ",\n"
         << "  \"fps\": " << number(fps(median(r.frameMs)), 2) << ",\n"
         << "  \"floor\": " << (r.floor ? "true" : "false") << ",\n"
         << "  \"floor_draw_ms\": " << statsJson(r.floorDrawMs, 3) << ",\n"

@@ -29,9 +29,12 @@ struct Report {
     double keptFrameCopyMs = 0.0;
     // One entry per measured frame.
     std::vector<double> updateMicroseconds;
-    std::vector<double> renderMs;     // renderFrame
-    std::vector<double> drawMs;       // renderFrame and the overlay
-    std::vector<double> frameMs;      // the whole loop iteration
+    std::vector<double> renderMs;  // renderFrame
+    std::vector<double> drawMs;    // renderFrame and the overlay
+    std::vector<double> frameMs;   // the whole loop iteration
+    // The process's processor time over the same iteration, all threads together: what the frame
+    // costs on a machine where nothing else runs, whatever the load while it was measured.
+    std::vector<double> frameCpuMs;
     std::vector<double> floorDrawMs;  // renderFrame and the overlay with the floor programs
     std::vector<std::map<std::string, double>> passes;
     std::vector<std::map<std::string, double>> floorPasses;

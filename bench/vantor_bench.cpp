@@ -3,6 +3,7 @@
 // by a "floor" frame that runs the same passes with trivial programs. Prints a table and writes
 // JSON and CSV; can write frames as PNG files.
 #include <GL/glew.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +41,14 @@ using Clock = std::chrono::steady_clock;
 constexpr int windowWidth = 1600;
 constexpr int windowHeight = 900;
 constexpr double step = 1.0 / 60.0;
+
+// User and system time of every thread of the process so far.
+double processCpuMilliseconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -376,6 +385,7 @@ struct FrameRecord {
     double renderMilliseconds = 0.0;  // renderFrame
     double drawMilliseconds = 0.0;    // renderFrame and the overlay
     double frameMilliseconds = 0.0;   // the whole loop iteration, swap included
+    double frameCpuMilliseconds = 0.0;
     double floorDrawMilliseconds = 0.0;
     std::map<std::string, double> passes;
     std::map<std::string, double> floorPasses;
@@ -451,6 +461,7 @@ int main(int argc, char** argv) {
 
         glFinish();
         const Clock::time_point frameStart = Clock::now();
+        const double cpuStart = processCpuMilliseconds();
         handleKeys();
         const Clock::time_point updateStart = Clock::now();
         updateWorld(step);
@@ -476,6 +487,7 @@ int main(int argc, char** argv) {
         platform::swapBuffers();
         glFinish();
         record.frameMilliseconds = beforeSwap + millisecondsSince(swapStart);
+        record.frameCpuMilliseconds = processCpuMilliseconds() - cpuStart;
         reportGlError();
 
         if (options.floor) {
@@ -515,6 +527,7 @@ int main(int argc, char** argv) {
         report.renderMs.push_back(r.renderMilliseconds);
         report.drawMs.push_back(r.drawMilliseconds);
         report.frameMs.push_back(r.frameMilliseconds);
+        report.frameCpuMs.push_back(r.frameCpuMilliseconds);
         report.floorDrawMs.push_back(r.floorDrawMilliseconds);
         report.passes.push_back(r.passes);
         report.floorPasses.push_back(r.floorPasses);
