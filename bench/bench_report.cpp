@@ -168,7 +168,7 @@ std::string tableText(const Report& r) {
         << number(percentile(r.frameMs, 0.99), 2) << " ms, " << number(fps(median(r.frameMs)), 1)
         << " FPS\n"
         << "processor time per frame, all threads: median " << number(median(r.frameCpuMs), 2)
-        << " ms\n";
+        << " ms (floor passes alone " << number(median(r.floorDrawCpuMs), 2) << " ms)\n";
     return out.str();
 }
 
@@ -197,6 +197,7 @@ std::string jsonText(const Report& r) {
         << "  \"fps\": " << number(fps(median(r.frameMs)), 2) << ",\n"
         << "  \"floor\": " << (r.floor ? "true" : "false") << ",\n"
         << "  \"floor_draw_ms\": " << statsJson(r.floorDrawMs, 3) << ",\n"
+        << "  \"floor_draw_cpu_ms\": " << statsJson(r.floorDrawCpuMs, 3) << ",\n"
         << "  \"frame_ratio\": " << number(ratio(draw, floorDraw)) << ",\n"
         << "  \"passes\": [";
     const std::vector<PassSummary> passes = summarisePasses(r);

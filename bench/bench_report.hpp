@@ -36,6 +36,7 @@ struct Report {
     // costs on a machine where nothing else runs, whatever the load while it was measured.
     std::vector<double> frameCpuMs;
     std::vector<double> floorDrawMs;  // renderFrame and the overlay with the floor programs
+    std::vector<double> floorDrawCpuMs;
     std::vector<std::map<std::string, double>> passes;
     std::vector<std::map<std::string, double>> floorPasses;
 };

@@ -387,6 +387,7 @@ struct FrameRecord {
     double frameMilliseconds = 0.0;   // the whole loop iteration, swap included
     double frameCpuMilliseconds = 0.0;
     double floorDrawMilliseconds = 0.0;
+    double floorDrawCpuMilliseconds = 0.0;
     std::map<std::string, double> passes;
     std::map<std::string, double> floorPasses;
 };
@@ -495,10 +496,12 @@ int main(int argc, char** argv) {
             passTimer = &timer;
             glFinish();
             const Clock::time_point floorStart = Clock::now();
+            const double floorCpuStart = processCpuMilliseconds();
             renderFrame();
             drawOverlay();
             glFinish();
             record.floorDrawMilliseconds = millisecondsSince(floorStart);
+            record.floorDrawCpuMilliseconds = processCpuMilliseconds() - floorCpuStart;
             passTimer = nullptr;
             record.floorPasses = timer.takeFrame();
             installPrograms(real);
@@ -529,6 +532,7 @@ int main(int argc, char** argv) {
         report.frameMs.push_back(r.frameMilliseconds);
         report.frameCpuMs.push_back(r.frameCpuMilliseconds);
         report.floorDrawMs.push_back(r.floorDrawMilliseconds);
+        report.floorDrawCpuMs.push_back(r.floorDrawCpuMilliseconds);
         report.passes.push_back(r.passes);
         report.floorPasses.push_back(r.floorPasses);
     }
