@@ -21,8 +21,6 @@ const float chromaticShift = 0.008;
 const float aspect = 1600.0 / 900.0;
 const float sourceLod = 2.0;
 const float centreToCorner = 0.7071068;
-// The smallest level of the chain is the mean of the whole picture.
-const float meanLod = 16.0;
 const float exposureResponse = 40.0;
 
 vec3 splitSample(vec2 coord, vec2 direction) {
@@ -61,7 +59,11 @@ void main() {
     vec2 haloCoord = mirrored + direction * haloRadius;
     vec3 halo = splitSample(haloCoord, direction) * edgeFade(haloCoord) * haloStrength;
 
-    vec3 mean = textureLod(highlights, vec2(0.5), meanLod).rgb;
+    // The smallest level of the chain, one texel, is the mean of the whole picture: one unfiltered
+    // fetch reads it.
+    ivec2 size = textureSize(highlights, 0);
+    int smallestLevel = int(log2(float(max(size.x, size.y))) + 0.001);
+    vec3 mean = texelFetch(highlights, ivec2(0), smallestLevel).rgb;
     float exposure = 1.0 / (1.0 + exposureResponse * max(mean.r, max(mean.g, mean.b)));
     fragColor = vec4((ghosts * lensTint(uv) + halo) * exposure, 1.0);
 }

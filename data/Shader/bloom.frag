@@ -26,8 +26,10 @@ vec3 softLight(vec3 base, vec3 blend) {
 }
 
 void main() {
-    vec3 scene = texture(postProTexture, uv).rgb;
-    vec3 glow = texture(bloomTexture, uv).rgb;
+    // Both images have the target's size: each pixel reads its own texels, unfiltered.
+    ivec2 texel = ivec2(gl_FragCoord.xy);
+    vec3 scene = texelFetch(postProTexture, texel, 0).rgb;
+    vec3 glow = texelFetch(bloomTexture, texel, 0).rgb;
     vec3 colour = scene;
     if (BlendMode == 1) {
         colour = scene + glow * additiveGain;

@@ -1,9 +1,13 @@
 #version 330 core
-// Vertical half of a separable Gaussian (the 5-tap binomial 1 4 6 4 1). The two outer fetches
-// land between texels, where bilinear filtering sums each pair with the right weights: 3 fetches do
-// the work of 5, which matters because every fetch is paid for at every pixel of the target.
-// "mipMap" picks the level to read; the bloom chain reads a small level, which widens the glow
-// for free, while the single-level shadow map always reads its only level.
+// Vertical half of a separable blur over "texelSize", in one bilinear fetch: every fetch is paid at
+// every pixel of the target, and a shader with a branch pays for both sides here. "mipMap" picks
+// the level to read.
+// - At level 0 (the shadow map, blurred into a target of its own size) the fetch lies half a texel
+//   off the pixel's texel, where bilinear filtering weighs the two neighbours equally; with the
+//   other direction's pass that is a two by two box over the moments.
+// - At a smaller level (bloom and lens flare) that half texel falls well within one texel of the
+//   level, where bilinear filtering is linear in the position: any symmetric set of taps that close
+//   sums to this one fetch, and the glow's width comes from the level itself and its rebuild.
 
 in vec2 uv;
 
@@ -13,14 +17,6 @@ uniform int mipMap;
 
 out vec4 fragColor;
 
-const float centreWeight = 0.375;
-const float pairWeight = 0.3125;
-const float pairOffset = 1.2;
-
 void main() {
-    float lod = float(mipMap);
-    vec2 offset = vec2(0.0, pairOffset * texelSize);
-    fragColor = textureLod(toBlur, uv, lod) * centreWeight +
-                (textureLod(toBlur, uv + offset, lod) + textureLod(toBlur, uv - offset, lod)) *
-                    pairWeight;
+    fragColor = textureLod(toBlur, uv + vec2(0.0, texelSize * 0.5), float(mipMap));
 }

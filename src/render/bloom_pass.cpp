@@ -14,9 +14,8 @@ constexpr int bloomMipLevel = 4;
 }  // namespace
 
 void runBloomChain() {
-    const TimedPass timing("bloom");
-    runBrightPass(renderTargets.scene, bloomThreshold);
-    runBlurPasses(bloomBlurPasses, bloomMipLevel);
+    timedPass("bloom bright", [] { runBrightPass(renderTargets.scene, bloomThreshold); });
+    timedPass("bloom blur", [] { runBlurPasses(bloomBlurPasses, bloomMipLevel); });
 }
 
 }  // namespace vantor

@@ -42,11 +42,10 @@ void combineOntoScreen() {
 }  // namespace
 
 void drawScreenSpaceLensFlare() {
-    const TimedPass timing("lens flare");
-    runBrightPass(renderTargets.compose, lensThreshold);
-    runBlurPasses(lensBlurPasses, lensMipLevel);
-    drawFlareFeatures();
-    combineOntoScreen();
+    timedPass("lens bright", [] { runBrightPass(renderTargets.compose, lensThreshold); });
+    timedPass("lens blur", [] { runBlurPasses(lensBlurPasses, lensMipLevel); });
+    timedPass("lens features", drawFlareFeatures);
+    timedPass("lens combine", combineOntoScreen);
 }
 
 }  // namespace vantor

@@ -23,6 +23,8 @@ void blurShadowPass(const scene::ShaderProgram& shader, const RenderTarget& sour
     glUseProgram(program);
     glClear(GL_COLOR_BUFFER_BIT);
     setUniform(program, "toBlur", 0);
+    // The programs are shared with the post-processing, which leaves its own level behind.
+    setUniform(program, "mipMap", 0);
     bindTexture(0, source.texture);
     setUniform(program, "texelSize", shadowTexelSize);
     drawScreenQuad(program);
@@ -60,8 +62,7 @@ void drawShadowMap(FrameValues& frame) {
     glDisable(GL_CULL_FACE);
 }
 
-// Vertical, then horizontal; the result ends back in the shadow target. The blur programs keep the
-// mip level the post-processing last gave them, which the single-level shadow map ignores.
+// Vertical, then horizontal; the result ends back in the shadow target, read at its only level.
 void blurShadowMap() {
     const TimedPass timing("shadow blur");
     blurShadowPass(*registry.blurYShader, renderTargets.shadow, renderTargets.shadowBlur);
