@@ -11,9 +11,8 @@
 namespace vantor::bench {
 
 const std::vector<std::string> passOrder = {
-    "shadow",        "shadow blur",  "scene",       "sprite flares", "scene close",
-    "bloom bright",  "bloom blur",   "composition", "lens bright",   "lens blur",
-    "lens features", "lens combine", "overlay"};
+    "shadow map",  "shadow blur", "scene",     "sprite flares", "bloom bright", "bloom blur",
+    "composition", "lens bright", "lens blur", "lens features", "lens combine", "overlay"};
 
 namespace {
 

@@ -42,16 +42,16 @@ Report twoFrames() {
     r.drawMs = {101.0, 121.0};
     r.frameMs = {110.0, 130.0};
     r.floorDrawMs = {90.0, 110.0};
-    // An unknown pass name comes after the known ones; "shadow" ran in one frame only.
-    r.passes = {{{"scene", 40.0}, {"shadow", 8.0}, {"extra", 1.0}}, {{"scene", 60.0}}};
-    r.floorPasses = {{{"scene", 20.0}, {"shadow", 4.0}}, {{"scene", 30.0}}};
+    // An unknown pass name comes after the known ones; "shadow map" ran in one frame only.
+    r.passes = {{{"scene", 40.0}, {"shadow map", 8.0}, {"extra", 1.0}}, {{"scene", 60.0}}};
+    r.floorPasses = {{{"scene", 20.0}, {"shadow map", 4.0}}, {{"scene", 30.0}}};
     return r;
 }
 
 TEST(BenchReportTest, PassesInFrameOrderWithMediansOverTheFramesThatRanThem) {
     const std::vector<PassSummary> passes = summarisePasses(twoFrames());
     ASSERT_EQ(passes.size(), 3u);
-    EXPECT_EQ(passes[0].name, "shadow");
+    EXPECT_EQ(passes[0].name, "shadow map");
     EXPECT_DOUBLE_EQ(passes[0].realMs, 8.0);
     EXPECT_DOUBLE_EQ(passes[0].floorMs, 4.0);
     EXPECT_EQ(passes[1].name, "scene");
@@ -79,8 +79,8 @@ TEST(BenchReportTest, CsvHasOneRowPerFrameAndAColumnPairPerPass) {
     std::string header;
     std::getline(csv, header);
     EXPECT_EQ(header,
-              "frame,update_us,render_frame_ms,draw_ms,frame_ms,floor_draw_ms,shadow ms,shadow "
-              "floor ms,scene ms,scene floor ms,extra ms,extra floor ms");
+              "frame,update_us,render_frame_ms,draw_ms,frame_ms,floor_draw_ms,shadow map ms,shadow "
+              "map floor ms,scene ms,scene floor ms,extra ms,extra floor ms");
     std::string row;
     std::getline(csv, row);
     EXPECT_EQ(row, "0,10.00,100.000,101.000,110.000,90.000,8.000,4.000,40.000,20.000,1.000,0.000");
