@@ -170,7 +170,7 @@ worker() {
 stop_servers() {
     local file
     for file in "$work"/xvfb-*.pid; do
-        [ -e "$file" ] && kill "$(cat "$file")" 2>/dev/null
+        [ -e "$file" ] && kill "$(cat "$file")" 2>/dev/null || true
     done
     cleanup
 }
