@@ -19,6 +19,6 @@ cmake --build "$build_dir" --target vantor "${targets[@]}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
-(cd "$build_dir" && ctest --output-on-failure -j2 -L 'unit|gl' --timeout 600) || status=1
+(cd "$build_dir" && ctest --output-on-failure -j2 -L 'unit|gl' --timeout 600 --repeat until-pass:2) || status=1
 bash "$root/tests/e2e/sanitized_run.sh" "$build_dir/src/vantor" "$root/data" || status=1
 exit $status
