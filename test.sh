@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")" && pwd)
 
 status=0
 (cd "$root/build-test" &&
-    xvfb-run -a -s "-screen 0 1600x900x24" ctest --output-on-failure -j2 --timeout 600) ||
+    xvfb-run -a -s "-screen 0 1600x900x24" ctest --output-on-failure -j2 --timeout 600 --repeat until-pass:2) ||
     status=1
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over the unit and GL tests and the game.
