@@ -6,7 +6,7 @@ import math
 import numpy as np
 
 from images import normal_map_from_height, save_jpeg, smoothstep, tileable_noise
-from meshkit import Mesh, grid_surface, write_mtl, write_obj
+from meshkit import Mesh, grid_surface, smooth_normals, write_mtl, write_obj
 
 HALF_EXTENT = np.array([1.0, 0.3, 1.0])
 CUBE_DIVISIONS = 16  # 6 faces x 16 x 16 quads x 2 = 3072 triangles
@@ -115,24 +115,9 @@ def _cube_sphere_mesh(puffs):
     centre, half = (lo + hi) / 2, (hi - lo) / 2
     positions = (positions - centre) / half * HALF_EXTENT
     raw.positions = [tuple(p) for p in positions.tolist()]
-    _smooth_normals(raw)
+    smooth_normals(raw, 5)
     _project_uvs(raw)
     return raw
-
-
-def _smooth_normals(mesh):
-    p = np.asarray(mesh.positions)
-    tris = np.asarray(mesh.triangles)
-    face = np.cross(p[tris[:, 1]] - p[tris[:, 0]], p[tris[:, 2]] - p[tris[:, 0]])
-    keys = [tuple(np.round(q, 5)) for q in p.tolist()]
-    slot = {}
-    ids = np.array([slot.setdefault(k, len(slot)) for k in keys])
-    acc = np.zeros((len(slot), 3))
-    for corner in range(3):
-        np.add.at(acc, ids[tris[:, corner]], face)
-    n = acc[ids]
-    n /= np.linalg.norm(n, axis=1, keepdims=True)
-    mesh.normals = [tuple(q) for q in n.tolist()]
 
 
 def _project_uvs(mesh):

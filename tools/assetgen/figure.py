@@ -7,7 +7,7 @@ import numpy as np
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 from images import save_jpeg
-from meshkit import Mesh, compact, rotation_x, rotation_z, write_mtl, write_obj
+from meshkit import Mesh, compact, rotation_x, rotation_z, smooth_normals, write_mtl, write_obj
 
 ATLAS = 1024
 SUIT = (236, 238, 242)
@@ -81,7 +81,7 @@ def lathe(profile, segments, region, sx=1.0, sz=1.0, squareness=2):
                 if len({mesh.positions[x] for x in tri}) == 3:
                     mesh.triangle(*tri)
     _orient_outwards(mesh)
-    _smooth_normals(mesh)
+    smooth_normals(mesh, 6)
     return mesh
 
 
@@ -122,21 +122,6 @@ def _orient_outwards(mesh, centre=None):
         out = (face * (mid - np.asarray(centre))).sum()
     if out < 0:
         mesh.triangles = [(a, c, b) for a, b, c in mesh.triangles]
-
-
-def _smooth_normals(mesh):
-    p = np.asarray(mesh.positions)
-    tris = np.asarray(mesh.triangles)
-    face = np.cross(p[tris[:, 1]] - p[tris[:, 0]], p[tris[:, 2]] - p[tris[:, 0]])
-    keys = [tuple(np.round(q, 6)) for q in p.tolist()]
-    slot = {}
-    ids = np.array([slot.setdefault(k, len(slot)) for k in keys])
-    acc = np.zeros((len(slot), 3))
-    for corner in range(3):
-        np.add.at(acc, ids[tris[:, corner]], face)
-    n = acc[ids]
-    n /= np.maximum(np.linalg.norm(n, axis=1, keepdims=True), 1e-12)
-    mesh.normals = [tuple(q) for q in n.tolist()]
 
 
 def _sphere(radius, rings, segments, region):

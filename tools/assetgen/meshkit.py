@@ -154,3 +154,20 @@ def compact(mesh):
     out.uvs = [mesh.uvs[i] for i in used]
     out.triangles = [tuple(remap[i] for i in t) for t in mesh.triangles]
     return out
+
+
+def smooth_normals(mesh, decimals):
+    """Area-weighted vertex normals, shared by every vertex at the same position (rounded to
+    `decimals` places), so seams where the surface was built in pieces stay smooth."""
+    p = np.asarray(mesh.positions)
+    tris = np.asarray(mesh.triangles)
+    face = np.cross(p[tris[:, 1]] - p[tris[:, 0]], p[tris[:, 2]] - p[tris[:, 0]])
+    keys = [tuple(np.round(q, decimals)) for q in p.tolist()]
+    slot = {}
+    ids = np.array([slot.setdefault(k, len(slot)) for k in keys])
+    acc = np.zeros((len(slot), 3))
+    for corner in range(3):
+        np.add.at(acc, ids[tris[:, corner]], face)
+    n = acc[ids]
+    n /= np.maximum(np.linalg.norm(n, axis=1, keepdims=True), 1e-12)
+    mesh.normals = [tuple(q) for q in n.tolist()]
