@@ -3,19 +3,15 @@
 // the frames it needs. Set VANTOR_FRAME_DUMP to a folder to keep the frames as PPM images.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <climits>
 #include <string>
 
 #include "app/keys.hpp"
 #include "app/registry.hpp"
-#include "app/scene_assembly.hpp"
 #include "app/settings.hpp"
 #include "app/world_update.hpp"
 #include "frame_image.hpp"
-#include "gl/support/gl_test.hpp"
-#include "platform/scripted_input.hpp"
+#include "gl/support/shipped_scene.hpp"
 #include "render/frame.hpp"
 #include "render/passes.hpp"
 #include "render/render_targets.hpp"
@@ -43,55 +39,10 @@ GLint minificationFilter(GLuint texture) {
     return textureParameter(texture, GL_TEXTURE_MIN_FILTER);
 }
 
-class FrameTest : public GlTest {
+class FrameTest : public ShippedSceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!ensureGlContext()) {
-            return;
-        }
-        char buffer[PATH_MAX];
-        if (getcwd(buffer, sizeof buffer) != nullptr) {
-            previousDirectory() = buffer;
-        }
-        if (chdir(VANTOR_DATA_DIR) != 0) {
-            return;
-        }
-        platform::useScriptedInput(&input());
-        input().mouseX = contextWidth / 2;
-        input().mouseY = contextHeight / 2;
-        // The fixed state the start-up sets before the scene is built.
-        glClearColor(0.14f, 0.25f, 0.43f, 0.0f);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_CULL_FACE);
-        assembleScene();
-        createRenderTargets();
-        // Let the figure drop onto the first cloud, where it casts its shadow.
-        for (int step = 0; step < settleSteps; ++step) {
-            updateWorld(frameStep);
-        }
-        sceneReady() = true;
-    }
-
-    static void TearDownTestSuite() {
-        if (sceneReady()) {
-            cleanUp();
-            sceneReady() = false;
-        }
-        platform::useScriptedInput(nullptr);
-        if (!previousDirectory().empty()) {
-            [[maybe_unused]] const int ignored = chdir(previousDirectory().c_str());
-        }
-    }
-
-    void SetUp() override {
-        GlTest::SetUp();
-        ASSERT_TRUE(sceneReady()) << "the scene could not be assembled from " << VANTOR_DATA_DIR;
-        settings = Settings{};
-    }
-
-    void TearDown() override { settings = Settings{}; }
+    // Lets the figure drop onto the first cloud, where it casts its shadow.
+    static void SetUpTestSuite() { buildShippedScene(settleSteps, frameStep); }
 
     // One frame of the pipeline, read back from the window.
     FrameImage drawFrame(const std::string& name) {
@@ -100,19 +51,6 @@ class FrameTest : public GlTest {
         FrameImage image = readScreen(contextWidth, contextHeight);
         dumpFrame(image, name);
         return image;
-    }
-
-    static platform::ScriptedInput& input() {
-        static platform::ScriptedInput script;
-        return script;
-    }
-    static bool& sceneReady() {
-        static bool ready = false;
-        return ready;
-    }
-    static std::string& previousDirectory() {
-        static std::string path;
-        return path;
     }
 };
 

@@ -2,19 +2,12 @@
 // once, in frame order, begin before end, and nothing else; with none installed nothing is called.
 #include "render/pass_timer.hpp"
 
-#include <unistd.h>
-
-#include <climits>
 #include <string>
 #include <vector>
 
-#include "app/scene_assembly.hpp"
 #include "app/settings.hpp"
-#include "app/world_update.hpp"
-#include "gl/support/gl_test.hpp"
-#include "platform/scripted_input.hpp"
+#include "gl/support/shipped_scene.hpp"
 #include "render/frame.hpp"
-#include "render/render_targets.hpp"
 
 namespace vantor::test {
 namespace {
@@ -43,46 +36,12 @@ class RecordingTimer : public PassTimer {
     bool unmatched = false;
 };
 
-class PassTimerTest : public GlTest {
+class PassTimerTest : public ShippedSceneTest {
   protected:
-    static void SetUpTestSuite() {
-        if (!ensureGlContext()) {
-            return;
-        }
-        char buffer[PATH_MAX];
-        if (getcwd(buffer, sizeof buffer) != nullptr) {
-            previous() = buffer;
-        }
-        if (chdir(VANTOR_DATA_DIR) != 0) {
-            return;
-        }
-        platform::useScriptedInput(&input());
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glEnable(GL_CULL_FACE);
-        assembleScene();
-        createRenderTargets();
-        updateWorld(1.0 / 60.0);
-        ready() = true;
-    }
-    static void TearDownTestSuite() {
-        if (ready()) {
-            cleanUp();
-            ready() = false;
-        }
-        platform::useScriptedInput(nullptr);
-        if (!previous().empty()) {
-            [[maybe_unused]] const int ignored = chdir(previous().c_str());
-        }
-    }
-    void SetUp() override {
-        GlTest::SetUp();
-        ASSERT_TRUE(ready()) << "no scene from " << VANTOR_DATA_DIR;
-        settings = Settings{};
-    }
+    static void SetUpTestSuite() { buildShippedScene(1, 1.0 / 60.0); }
     void TearDown() override {
         passTimer = nullptr;
-        settings = Settings{};
+        ShippedSceneTest::TearDown();
     }
 
     Names framePasses() {
@@ -95,19 +54,6 @@ class PassTimerTest : public GlTest {
         EXPECT_TRUE(timer.open.empty()) << "a pass never ended: " << timer.open;
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return timer.passes;
-    }
-
-    static platform::ScriptedInput& input() {
-        static platform::ScriptedInput script;
-        return script;
-    }
-    static bool& ready() {
-        static bool value = false;
-        return value;
-    }
-    static std::string& previous() {
-        static std::string path;
-        return path;
     }
 };
 
