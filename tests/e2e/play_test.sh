@@ -20,23 +20,32 @@ wait_for_first_frame
 wait_until_still
 shot "$work/start.png"
 
-# A second of W at most walks a few units: the figure stays on the start cloud.
-xdotool keydown w
-sleep 1
-xdotool keyup w
-wait_until_still
-shot "$work/walked.png"
+# A frame can take longer than a second here, and a key pressed and released between two frames
+# is never seen: hold W until the picture has moved (a frame or two walks a few units, and the
+# figure stays on the start cloud), then R until the picture is back.
+hold_until() {
+    local key=$1 test=$2
+    local deadline=$((SECONDS + wait_limit))
+    xdotool keydown "$key"
+    while [ $SECONDS -lt $deadline ] && game_running; do
+        shot "$work/now.png"
+        changed=$(changed_pixels "$work/start.png" "$work/now.png")
+        $test "$changed" && break
+    done
+    xdotool keyup "$key"
+}
+moved_away() { [ "$1" -gt 20000 ]; }
+back_again() { [ "$1" -lt $((walked / 4)) ]; }
 
-xdotool keydown r
-sleep 1
-xdotool keyup r
-wait_until_still
-shot "$work/reset.png"
-
-walked=$(changed_pixels "$work/start.png" "$work/walked.png")
-reset=$(changed_pixels "$work/start.png" "$work/reset.png")
-echo "pixels changed: walking $walked, after the reset $reset"
+changed=0
+hold_until w moved_away
+walked=$changed
 [ "$walked" -gt 20000 ] || fail "walking barely changed the picture ($walked pixels)"
+wait_until_still
+
+hold_until r back_again
+reset=$changed
+echo "pixels changed: walking $walked, after the reset $reset"
 [ "$reset" -lt $((walked / 4)) ] || fail "R did not bring the picture back ($reset pixels differ)"
 
 xdotool keydown Escape
