@@ -40,19 +40,33 @@ start_game() {
     game=$(realpath "$1")
     data=$(realpath "$2")
     shift 2
+    game_command=("$game" "$data" "$@")
     (cd "$data" && exec env "$@" "$game" >"$game_log" 2>&1 </dev/null) &
     game_pid=$!
 }
+game_command=()
 
 game_running() { kill -0 "$game_pid" 2>/dev/null; }
 
-# wait_for_window: sets $window to the game's window once it carries its title.
+# wait_for_window: sets $window to the game's window once it carries its title. A loaded X server
+# sometimes refuses a connection; a game that could not reach it (before reading any file) is
+# started again, twice at most.
 wait_for_window() {
-    local deadline=$((SECONDS + wait_limit))
+    local deadline=$((SECONDS + wait_limit)) restarts=0
     while [ $SECONDS -lt $deadline ]; do
         window=$(xdotool search --name '^Vantor$' 2>/dev/null | head -n 1 || true)
         [ -n "$window" ] && return 0
-        game_running || fail "the game ended before opening its window"
+        if ! game_running; then
+            wait "$game_pid" 2>/dev/null || true
+            if [ $restarts -lt 2 ] && grep -qx 'failed to init glfw' "$game_log"; then
+                restarts=$((restarts + 1))
+                echo "the game could not reach the X server; starting it again"
+                sleep 1
+                start_game "${game_command[@]}"
+                continue
+            fi
+            fail "the game ended before opening its window"
+        fi
         sleep 0.1
     done
     fail "no window titled Vantor after ${wait_limit}s"
