@@ -109,18 +109,18 @@ class FrameShadersTest : public GlTest {
 };
 
 TEST_F(FrameShadersTest, EveryProgramBuildsWithTheUniformsThePassesSet) {
-    for (const ProgramSpec& spec : framePrograms) {
-        SCOPED_TRACE(std::string(spec.vertex) + " + " + spec.fragment);
+    for (const ProgramSpec& entry : framePrograms) {
+        SCOPED_TRACE(std::string(entry.vertex) + " + " + entry.fragment);
         // A failure to build ends the process with the compiler's log.
-        scene::ShaderProgram shader(std::string("Shader/") + spec.vertex,
-                                    std::string("Shader/") + spec.fragment);
+        scene::ShaderProgram shader(std::string("Shader/") + entry.vertex,
+                                    std::string("Shader/") + entry.fragment);
         const GLuint program = shader.program;
         EXPECT_EQ(glGetFragDataLocation(program, "fragColor"), 0);
-        for (const char* attribute : spec.attributes) {
+        for (const char* attribute : entry.attributes) {
             EXPECT_GE(glGetAttribLocation(program, attribute), 0) << attribute;
         }
         const std::map<std::string, GLenum> uniforms = activeUniforms(program);
-        for (const UniformSpec& uniform : spec.uniforms) {
+        for (const UniformSpec& uniform : entry.uniforms) {
             const auto found = uniforms.find(uniform.name);
             if (found == uniforms.end()) {
                 EXPECT_FALSE(uniform.used) << uniform.name << " is set but not used";
@@ -128,7 +128,7 @@ TEST_F(FrameShadersTest, EveryProgramBuildsWithTheUniformsThePassesSet) {
             }
             EXPECT_EQ(found->second, uniform.type) << uniform.name;
         }
-        if (spec.uniforms.empty()) {
+        if (entry.uniforms.empty()) {
             // The lens-flare feature pass gets no uniforms: its one sampler reads unit 0.
             ASSERT_EQ(uniforms.size(), 1u);
             EXPECT_EQ(uniforms.begin()->second, static_cast<GLenum>(GL_SAMPLER_2D));
