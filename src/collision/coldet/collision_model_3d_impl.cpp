@@ -225,22 +225,21 @@ void CollisionModel3DImpl::recordSingleHit(const LeafTriangle& triangle, Vector3
     hitPoint = point;
 }
 
-bool CollisionModel3DImpl::collideSphere(const float* center, float sphereRadius) {
-    hitKind = SphereHit;
-    if (!finalized)
-        throw Inconsistency();
-    const Vector3D local = transformPoint(inverse(transform), Vector3D(center));
-    const float reach = sphereRadius * sphereRadius;
+// Walks the tree depth first, first child first, opening only the boxes `reaches` accepts, and
+// hands the triangles of each reached leaf to `visit`; stops as soon as `visit` returns true, and
+// says whether it did. The node stack is kept between queries, so a walk allocates nothing once
+// the stack has grown to the tree's depth.
+template <typename Reaches, typename Visit>
+bool CollisionModel3DImpl::walkTree(Reaches reaches, Visit visit) {
     const BoxTreeNode* nodes = boxTree.nodes().data();
     const LeafTriangle* leafTriangles = boxTree.triangles().data();
-
     if (nodeStack.size() < static_cast<std::size_t>(minimumPairStack))
         nodeStack.resize(minimumPairStack);
     std::size_t top = 0;
     nodeStack[top++] = 0;
     while (top > 0) {
         const BoxTreeNode& node = nodes[nodeStack[--top]];
-        if (squaredDistanceToBox(local, node) > reach)
+        if (!reaches(node))
             continue;
         if (!node.isLeaf()) {
             if (top + 2 > nodeStack.size())
@@ -250,15 +249,28 @@ bool CollisionModel3DImpl::collideSphere(const float* center, float sphereRadius
             continue;
         }
         for (int i = node.triangleCount() - 1; i >= 0; --i) {
-            const LeafTriangle& triangle = leafTriangles[node.firstTriangle + i];
-            Vector3D point;
-            if (sphereTouchesTriangle(triangle.corners, local, sphereRadius, point)) {
-                recordSingleHit(triangle, point);
+            if (visit(leafTriangles[node.firstTriangle + i]))
                 return true;
-            }
         }
     }
     return false;
+}
+
+bool CollisionModel3DImpl::collideSphere(const float* center, float sphereRadius) {
+    hitKind = SphereHit;
+    if (!finalized)
+        throw Inconsistency();
+    const Vector3D local = transformPoint(inverse(transform), Vector3D(center));
+    const float reach = sphereRadius * sphereRadius;
+    return walkTree(
+        [&](const BoxTreeNode& node) { return !(squaredDistanceToBox(local, node) > reach); },
+        [&](const LeafTriangle& triangle) {
+            Vector3D point;
+            if (!sphereTouchesTriangle(triangle.corners, local, sphereRadius, point))
+                return false;
+            recordSingleHit(triangle, point);
+            return true;
+        });
 }
 
 bool CollisionModel3DImpl::collideRay(const float* origin, const float* direction, bool closestOnly,
@@ -278,31 +290,17 @@ bool CollisionModel3DImpl::collideRay(const float* origin, const float* directio
         segmentMax = -segmentMax;
     }
 
-    const BoxTreeNode* nodes = boxTree.nodes().data();
-    const LeafTriangle* leafTriangles = boxTree.triangles().data();
     float closest = farthestRayHit;
     bool found = false;
-    if (nodeStack.size() < static_cast<std::size_t>(minimumPairStack))
-        nodeStack.resize(minimumPairStack);
-    std::size_t top = 0;
-    nodeStack[top++] = 0;
-    while (top > 0) {
-        const BoxTreeNode& node = nodes[nodeStack[--top]];
-        if (!segmentHitsBox(node.center, node.halfSize, from, heading, segmentMax))
-            continue;
-        if (!node.isLeaf()) {
-            if (top + 2 > nodeStack.size())
-                nodeStack.resize(2 * nodeStack.size());
-            nodeStack[top++] = BoxTreeNode::secondChild(static_cast<int32_t>(&node - nodes));
-            nodeStack[top++] = node.firstChild();
-            continue;
-        }
-        for (int i = node.triangleCount() - 1; i >= 0; --i) {
-            const LeafTriangle& triangle = leafTriangles[node.firstTriangle + i];
+    const bool stoppedAtFirst = walkTree(
+        [&](const BoxTreeNode& node) {
+            return segmentHitsBox(node.center, node.halfSize, from, heading, segmentMax);
+        },
+        [&](const LeafTriangle& triangle) {
             float t;
             Vector3D point;
             if (!rayHitsTriangle(triangle.corners, from, heading, segmentMax, t, point))
-                continue;
+                return false;
             if (!closestOnly) {
                 recordSingleHit(triangle, point);
                 return true;
@@ -312,9 +310,9 @@ bool CollisionModel3DImpl::collideRay(const float* origin, const float* directio
                 recordSingleHit(triangle, point);
                 found = true;
             }
-        }
-    }
-    return found;
+            return false;
+        });
+    return stoppedAtFirst || found;
 }
 
 bool CollisionModel3DImpl::lastHitTriangleIndices(int& index1, int& index2) {

@@ -57,6 +57,8 @@ class CollisionModel3DImpl : public CollisionModel3D {
     bool leavesTouch(const BoxTreeNode& a, const CollisionModel3DImpl& other, const BoxTreeNode& b,
                      const Matrix3D& relative);
     void recordSingleHit(const LeafTriangle& triangle, Vector3D point);
+    template <typename Reaches, typename Visit>
+    bool walkTree(Reaches reaches, Visit visit);
     Vector3D worldPoint(Vector3D p, bool modelSpace) const;
 
     float radius = 0.0f;
