@@ -14,6 +14,7 @@
 #include "app/platform.hpp"
 #include "app/player_controller.hpp"
 #include "app/registry.hpp"
+#include "assets/model_import.hpp"
 #include "assets/shader_program.hpp"
 #include "assets/texture_loader.hpp"
 #include "render/render_targets.hpp"
@@ -111,6 +112,8 @@ void assembleCourse(const char* levelPath) {
 
 void assembleScene() {
     Registry& r = registry;
+    // A course is many copies of one cloud: its file is read once for all of them.
+    const scene::ModelImportCache models;
     buildPrograms(r);
     assembleFigure();
     initText();

@@ -1,6 +1,7 @@
 // Reads a model file into a VisibleObject: one Mesh per mesh reference in node-walk order, the
 // diffuse textures of each material, then the collision model and bounding box from the same
-// triangles. Nothing of the imported scene outlives loadModel.
+// triangles. Reading yields plain arrays first (no GL objects, no output), which a
+// ModelImportCache may keep for the next object made from the same file.
 #include "assets/model_import.hpp"
 
 #include <assimp/material.h>
@@ -13,8 +14,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "assets/texture_loader.hpp"
@@ -103,35 +107,42 @@ bool indicesInRange(const aiScene& scene) {
     return true;
 }
 
-std::vector<Texture> importDiffuseTextures(const aiMaterial* material) {
-    std::vector<Texture> textures;
+// One mesh reference as read, before any GL object exists.
+struct ImportedMesh {
+    std::vector<Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+    std::vector<std::string> diffuseTextures;  // names under "Models/", in the material's order
+};
+
+std::vector<std::string> diffuseTextureNames(const aiMaterial* material) {
+    std::vector<std::string> names;
     if (material == nullptr) {
-        return textures;
+        return names;
     }
     for (unsigned int t = 0; t < aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE); ++t) {
         aiString name;
         aiGetMaterialTexture(material, aiTextureType_DIFFUSE, t, &name, nullptr, nullptr, nullptr,
                              nullptr, nullptr, nullptr);
-        textures.push_back(Texture{loadTexture(name.C_Str()), 0});
+        names.emplace_back(name.C_Str());
     }
-    return textures;
+    return names;
 }
 
-Mesh* processMesh(const aiMesh& mesh, const aiScene& scene) {
+ImportedMesh processMesh(const aiMesh& mesh, const aiScene& scene) {
     const aiMaterial* material =
         mesh.mMaterialIndex < scene.mNumMaterials ? scene.mMaterials[mesh.mMaterialIndex] : nullptr;
 
-    std::vector<Vertex> vertices;
-    vertices.reserve(mesh.mNumVertices);
+    ImportedMesh imported;
+    imported.vertices.reserve(mesh.mNumVertices);
     for (unsigned int i = 0; i < mesh.mNumVertices; ++i) {
-        vertices.push_back(importVertex(mesh, i));
+        imported.vertices.push_back(importVertex(mesh, i));
     }
-    const std::vector<std::uint32_t> indices = importTriangles(mesh);
-    const std::vector<Texture> textures = importDiffuseTextures(material);
-    return new Mesh(vertices, indices, &textures);
+    imported.indices = importTriangles(mesh);
+    imported.diffuseTextures = diffuseTextureNames(material);
+    return imported;
 }
 
-void processNode(const aiNode& node, const aiScene& scene, std::vector<Mesh*>& meshes) {
+void processNode(const aiNode& node, const aiScene& scene, std::vector<ImportedMesh>& meshes) {
     for (unsigned int m = 0; m < node.mNumMeshes; ++m) {
         const unsigned int meshIndex = node.mMeshes[m];
         if (meshIndex < scene.mNumMeshes && scene.mMeshes[meshIndex] != nullptr) {
@@ -219,41 +230,24 @@ bool endsMidLine(const char* path) {
     return cut;
 }
 
-std::size_t triangleTotal(const std::vector<Mesh*>& meshes) {
-    std::size_t indices = 0;
-    for (const Mesh* mesh : meshes) {
-        indices += mesh->indices.size();
-    }
-    return indices / triangleIndexCount;
-}
+// Everything one read of a model file yields; an unreadable file yields readable = false.
+struct ImportedModel {
+    bool readable = false;
+    std::vector<ImportedMesh> meshes;
+    std::vector<std::string> doubts;  // what the reader let through, without the path
+    bool lastLineUnended = false;
+};
 
-// What the import let through without failing, each line naming the model.
-void reportDoubts(const char* path, const std::vector<std::string>& doubts,
-                  const std::vector<Mesh*>& meshes) {
-    for (const std::string& line : doubts) {
-        std::cout << path << ": " << line << std::endl;
-    }
-    if (endsMidLine(path)) {
-        std::cout << path << ": the last line has no line end; the file may be cut short"
-                  << std::endl;
-    }
-    if (triangleTotal(meshes) == 0) {
-        std::cout << path << ": the model has no triangles; it is not drawn" << std::endl;
-    }
-}
-
-}  // namespace
-
-void VisibleObject::loadModel(const char* path) {
+ImportedModel importModel(const char* path) {
+    ImportedModel model;
     Assimp::Importer importer;
     // Read first and post-process after the index check; the steps are those of the flag word.
     // Only the reading is logged: what post-processing says is about our flags, not the file.
-    std::vector<std::string> doubts;
     const aiScene* scene = nullptr;
     {
         ImportLog log;
         scene = importer.ReadFile(path, 0);
-        doubts = std::move(log.lines);
+        model.doubts = std::move(log.lines);
     }
     if (scene != nullptr && indicesInRange(*scene)) {
         scene = importer.ApplyPostProcessing(modelImportFlags);
@@ -264,11 +258,89 @@ void VisibleObject::loadModel(const char* path) {
     // still describe usable geometry.
     if (scene == nullptr || scene->mFlags == AI_SCENE_FLAGS_INCOMPLETE ||
         scene->mRootNode == nullptr) {
+        return model;
+    }
+    model.readable = true;
+    processNode(*scene->mRootNode, *scene, model.meshes);
+    model.lastLineUnended = endsMidLine(path);
+    return model;
+}
+
+std::size_t triangleTotal(const ImportedModel& model) {
+    std::size_t indices = 0;
+    for (const ImportedMesh& mesh : model.meshes) {
+        indices += mesh.indices.size();
+    }
+    return indices / triangleIndexCount;
+}
+
+// What the import let through without failing, each line naming the model.
+void reportDoubts(const char* path, const ImportedModel& model) {
+    for (const std::string& line : model.doubts) {
+        std::cout << path << ": " << line << std::endl;
+    }
+    if (model.lastLineUnended) {
+        std::cout << path << ": the last line has no line end; the file may be cut short"
+                  << std::endl;
+    }
+    if (triangleTotal(model) == 0) {
+        std::cout << path << ": the model has no triangles; it is not drawn" << std::endl;
+    }
+}
+
+}  // namespace
+
+// The models read while a ModelImportCache lives, by the file's canonical path: a relative path
+// names different files from different working folders.
+struct ModelImportCache::Models {
+    std::map<std::string, ImportedModel> byPath;
+};
+
+namespace {
+
+ModelImportCache::Models* activeCache = nullptr;
+
+const ImportedModel& cachedImport(const char* path, ImportedModel& uncached) {
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::canonical(path, error);
+    if (activeCache == nullptr || error) {
+        uncached = importModel(path);
+        return uncached;
+    }
+    std::map<std::string, ImportedModel>& models = activeCache->byPath;
+    const auto known = models.find(file.string());
+    if (known != models.end()) {
+        return known->second;
+    }
+    return models.emplace(file.string(), importModel(path)).first->second;
+}
+
+}  // namespace
+
+ModelImportCache::ModelImportCache() : models(std::make_unique<Models>()), outer(activeCache) {
+    activeCache = models.get();
+}
+
+ModelImportCache::~ModelImportCache() {
+    activeCache = outer;
+}
+
+void VisibleObject::loadModel(const char* path) {
+    ImportedModel uncached;
+    const ImportedModel& model = cachedImport(path, uncached);
+    if (!model.readable) {
         std::cout << modelOpenFailedMessage << path << std::endl;
         return;
     }
-    processNode(*scene->mRootNode, *scene, meshes);
-    reportDoubts(path, doubts, meshes);
+    // Every object gets its own buffers and textures, so that each can be released with it.
+    for (const ImportedMesh& mesh : model.meshes) {
+        std::vector<Texture> textures;
+        for (const std::string& name : mesh.diffuseTextures) {
+            textures.push_back(Texture{loadTexture(name), 0});
+        }
+        meshes.push_back(new Mesh(mesh.vertices, mesh.indices, &textures));
+    }
+    reportDoubts(path, model);
     buildCollision();
 }
 

@@ -1,6 +1,9 @@
 // Model import: VisibleObject::loadModel is defined in model_import.cpp, the only place that
-// talks to the model-import library. This header names the import settings the game relies on.
+// talks to the model-import library. This header names the import settings the game relies on
+// and the cache that spares repeated reads of one file.
 #pragma once
+
+#include <memory>
 
 namespace vantor {
 
@@ -12,3 +15,25 @@ constexpr unsigned int modelImportFlags = 0x00800049u;
 constexpr const char* modelOpenFailedMessage = "The file wasn't successfully opened ";
 
 }  // namespace vantor
+
+namespace vantor::scene {
+
+// While one of these lives, each model file is read once: later loads of the same file take the
+// arrays of the first read. Every object still gets its own meshes, textures and collision data,
+// and every message is printed again, so nothing but the time differs. The scene assembly holds
+// one, since every platform of a course is the same cloud. Scopes may nest; the innermost is used.
+class ModelImportCache {
+  public:
+    ModelImportCache();
+    ~ModelImportCache();
+    ModelImportCache(const ModelImportCache&) = delete;
+    ModelImportCache& operator=(const ModelImportCache&) = delete;
+
+    struct Models;  // opaque: only the import reads it
+
+  private:
+    std::unique_ptr<Models> models;
+    Models* outer;
+};
+
+}  // namespace vantor::scene

@@ -1,11 +1,18 @@
 // Model import from small fixture files (defaults, odd primitives, bad indices, texture order,
-// missing files) and from every model the game ships, checked against counts read from the files.
+// missing files, the import cache) and from every model the game ships, checked against counts
+// read from the files.
+#include <unistd.h>
+
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <sstream>
 
+#include "assets/model_import.hpp"
 #include "collision/c_box.hpp"
 #include "collision/coldet/collision_model_3d_impl.hpp"
 #include "gl/scene_test_support.hpp"
@@ -187,6 +194,76 @@ TEST_F(ModelImportTest, AMissingFileIsReportedWithItsPathAndLeavesNothing) {
     EXPECT_TRUE(missing.meshes.empty());
     EXPECT_EQ(missing.collisionModel, nullptr);
     EXPECT_EQ(missing.collisionShape, nullptr);
+}
+
+// Inside a cache scope a file is read once, yet each object still owns everything it releases
+// and each load says what it said the first time, failures included.
+TEST_F(ModelImportTest, ACachedModelStillGivesEachObjectItsOwnCopyAndEveryMessage) {
+    const scene::ModelImportCache cache;
+    std::string output[2];
+    std::unique_ptr<ModelObject> loaded[2];
+    for (int k = 0; k < 2; ++k) {
+        testing::internal::CaptureStdout();
+        loaded[k] = std::make_unique<ModelObject>("Models/two_textures.x");
+        ModelObject missing("Models/no such model.obj");
+        output[k] = testing::internal::GetCapturedStdout();
+    }
+    EXPECT_EQ(output[1], output[0]);
+    EXPECT_NE(output[0].find("blue.png"), std::string::npos) << output[0];
+    EXPECT_NE(output[0].find("Models/no such model.obj"), std::string::npos) << output[0];
+
+    const ModelObject& first = *loaded[0];
+    const ModelObject& second = *loaded[1];
+    ASSERT_EQ(first.meshes.size(), 1u);
+    ASSERT_EQ(second.meshes.size(), 1u);
+    const scene::Mesh& a = *first.meshes[0];
+    const scene::Mesh& b = *second.meshes[0];
+    EXPECT_EQ(a.indices, b.indices);
+    ASSERT_EQ(a.vertices.size(), b.vertices.size());
+    for (std::size_t i = 0; i < a.vertices.size(); ++i) {
+        expectVec3Near(b.vertices[i].position, a.vertices[i].position, 0.0f, "position");
+    }
+    EXPECT_NE(a.vertexArray, b.vertexArray);
+    EXPECT_NE(a.vertexBuffer, b.vertexBuffer);
+    ASSERT_EQ(a.textures.size(), 2u);
+    ASSERT_EQ(b.textures.size(), 2u);
+    EXPECT_NE(a.textures[0].id, b.textures[0].id);
+    EXPECT_EQ(firstTexel(b.textures[1].id), firstTexel(a.textures[1].id));
+    EXPECT_NE(first.collisionModel, second.collisionModel);
+    EXPECT_EQ(triangleCount(second), triangleCount(first));
+}
+
+// The same relative name means another file from another folder, and a file changed after the
+// scope has ended is read afresh.
+TEST_F(ModelImportTest, TheCacheKnowsFilesByWhereTheyAreAndOnlyWhileItLives) {
+    {
+        const scene::ModelImportCache cache;
+        EXPECT_EQ(boxOf(ModelObject("Models/customskybox.obj")).corners[7].x, 1.0f);
+        const WorkingDirectory data(dataDir());
+        EXPECT_EQ(boxOf(ModelObject("Models/customskybox.obj")).corners[7].x, 2.0f)
+            << "the shipped sky box, not the fixture's";
+    }
+    char folder[] = "/tmp/vantor-import-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/model.obj";
+    const auto writeTriangles = [&path](int count) {
+        std::ofstream file(path);
+        for (int t = 0; t < count; ++t) {
+            file << "v 0 0 " << t << "\nv 1 0 " << t << "\nv 0 1 " << t << "\nf -3 -2 -1\n";
+        }
+    };
+    {
+        const scene::ModelImportCache cache;
+        writeTriangles(1);
+        EXPECT_EQ(triangleCount(ModelObject(path.c_str())), 1);
+    }
+    writeTriangles(2);
+    {
+        const scene::ModelImportCache cache;
+        EXPECT_EQ(triangleCount(ModelObject(path.c_str())), 2);
+    }
+    std::remove(path.c_str());
+    rmdir(folder);
 }
 
 // Triangle count and bounds of an OBJ file, read straight from its text.
