@@ -147,27 +147,38 @@ std::string tableText(const Report& r) {
         << number(percentile(r.updateMicroseconds, 0.95), 1) << " us, p99 "
         << number(percentile(r.updateMicroseconds, 0.99), 1) << " us\n\n";
 
-    char line[160];
-    std::snprintf(line, sizeof line, "%-16s %10s %10s %7s\n", "pass", "real ms", "floor ms",
-                  "ratio");
-    out << line;
-    for (const PassSummary& p : summarisePasses(r)) {
-        std::snprintf(line, sizeof line, "%-16s %10.2f %10.2f %7.2f\n", p.name.c_str(), p.realMs,
-                      p.floorMs, ratio(p.realMs, p.floorMs));
+    // Without floor frames the floor and ratio columns have nothing to show.
+    const auto row = [&out, &r](const std::string& name, double real, double floor) {
+        char line[160];
+        if (r.floor) {
+            std::snprintf(line, sizeof line, "%-16s %10.2f %10.2f %7.2f\n", name.c_str(), real,
+                          floor, ratio(real, floor));
+        } else {
+            std::snprintf(line, sizeof line, "%-16s %10.2f %10s %7s\n", name.c_str(), real, "-",
+                          "-");
+        }
         out << line;
+    };
+    char header[160];
+    std::snprintf(header, sizeof header, "%-16s %10s %10s %7s\n", "pass", "real ms", "floor ms",
+                  "ratio");
+    out << header;
+    for (const PassSummary& p : summarisePasses(r)) {
+        row(p.name, p.realMs, p.floorMs);
     }
-    const double draw = median(r.drawMs);
-    const double floorDraw = median(r.floorDrawMs);
-    std::snprintf(line, sizeof line, "%-16s %10.2f %10.2f %7.2f\n", "frame (medians)", draw,
-                  floorDraw, ratio(draw, floorDraw));
-    out << line << "\n";
+    row("frame (medians)", median(r.drawMs), median(r.floorDrawMs));
+    out << "\n";
     out << "renderFrame: median " << number(median(r.renderMs), 2) << " ms\n"
         << "frame (keys, update, passes, overlay, swap): median " << number(median(r.frameMs), 2)
         << " ms, p95 " << number(percentile(r.frameMs, 0.95), 2) << " ms, p99 "
         << number(percentile(r.frameMs, 0.99), 2) << " ms, " << number(fps(median(r.frameMs)), 1)
         << " FPS\n"
         << "processor time per frame, all threads: median " << number(median(r.frameCpuMs), 2)
-        << " ms (floor passes alone " << number(median(r.floorDrawCpuMs), 2) << " ms)\n";
+        << " ms";
+    if (r.floor) {
+        out << " (floor passes alone " << number(median(r.floorDrawCpuMs), 2) << " ms)";
+    }
+    out << "\n";
     return out.str();
 }
 

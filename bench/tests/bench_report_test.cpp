@@ -95,6 +95,19 @@ TEST(BenchReportTest, TableNamesTheRendererTimingAndFrameRate) {
     EXPECT_NE(table.find("pass timing: glFinish brackets and a steady clock"), std::string::npos);
     EXPECT_NE(table.find("8.3 FPS"), std::string::npos) << table;
     EXPECT_NE(table.find("frame (medians)"), std::string::npos);
+    EXPECT_NE(table.find("floor passes alone"), std::string::npos);
+}
+
+TEST(BenchReportTest, TableWithoutFloorFramesShowsNoFloorFigures) {
+    Report r = twoFrames();
+    r.floor = false;
+    r.floorDrawMs.clear();
+    r.floorPasses.clear();
+    const std::string table = tableText(r);
+    EXPECT_NE(table.find("frame (medians)      111.00          -       -"), std::string::npos)
+        << table;
+    EXPECT_EQ(table.find("0.00    0.00"), std::string::npos) << table;
+    EXPECT_EQ(table.find("floor passes alone"), std::string::npos) << table;
 }
 
 }  // namespace
