@@ -58,6 +58,17 @@ heap_kb() {
         2>/dev/null | awk '/^\$1 = / { print int($3 / 1024) }'
 }
 
+# rss_by_kind: the resident set split by what backs it, to tell where growth sits: the heap, other
+# anonymous memory (the C library's large blocks, and the software renderer's compiled shaders
+# among others), and mapped files. Growth in anonymous memory while the heap in use (above) stays
+# flat is memory that the C library did not hand out.
+rss_by_kind() {
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { kind = ($6 == "[heap]") ? "heap" : ($6 ~ /^\// ? "files" : "anonymous") }
+         /^Rss:/ { kb[kind] += $2 }
+         END { printf "heap %d kB, anonymous %d kB, files %d kB", kb["heap"], kb["anonymous"], kb["files"] }' \
+        "/proc/$pid/smaps" 2>/dev/null || true
+}
+
 # start_game: sets pid and window. A loaded machine's X server now and then refuses the first
 # connection; the window opens before any data is read, so that failure is tried once more.
 start_game() {
@@ -135,6 +146,7 @@ first_rss=$(rss_kb)
 samples=0
 trail=""
 warm_heap=""
+warm_kinds=""
 measured=()
 
 warm_up
@@ -164,6 +176,7 @@ while [ $((SECONDS - start)) -lt "$duration" ]; do
         next_sample=$((SECONDS + 5))
         if [ $((SECONDS - start)) -ge $warmup ]; then
             [ -n "$warm_heap" ] || warm_heap=$(heap_kb)
+            [ -n "$warm_kinds" ] || warm_kinds=$(rss_by_kind)
             measured+=("$rss")
             [ "$rss" -le "$max_rss" ] || max_rss=$rss
         fi
@@ -176,6 +189,7 @@ kill -0 "$pid" 2>/dev/null || {
     fail "the game ended by itself after $((SECONDS - start))s with status $status"
 }
 end_heap=$(heap_kb)
+end_kinds=$(rss_by_kind)
 end_rss=$(rss_kb)
 measured+=("$end_rss")
 [ "$end_rss" -le "$max_rss" ] || max_rss=$end_rss
@@ -212,5 +226,6 @@ output=$(grep -v -e '^loading shader: ' -e '^The file for loadTexture was succes
 [ -z "$warm_heap" ] || [ -z "$end_heap" ] ||
     echo "soak: heap in use after warm-up ${warm_heap} kB, at the end ${end_heap} kB" \
         "(single samples: a frame's own allocations come and go)"
+[ -z "$warm_kinds" ] || echo "soak: resident set after warm-up: $warm_kinds; at the end: $end_kinds"
 [ "$growth" -lt "$allowed_growth_kb" ] || fail "resident memory grew by $growth kB after warm-up"
 echo "PASS"
