@@ -302,8 +302,9 @@ ModelImportCache::Models* activeCache = nullptr;
 
 const ImportedModel& cachedImport(const char* path, ImportedModel& uncached) {
     std::error_code error;
-    const std::filesystem::path file = std::filesystem::canonical(path, error);
-    if (activeCache == nullptr || error) {
+    const std::filesystem::path file =
+        activeCache == nullptr ? std::filesystem::path() : std::filesystem::canonical(path, error);
+    if (file.empty() || error) {
         uncached = importModel(path);
         return uncached;
     }
