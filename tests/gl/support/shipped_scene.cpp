@@ -1,9 +1,7 @@
 // Builds and releases the shipped scene for the suites that draw or time real frames.
 #include "gl/support/shipped_scene.hpp"
 
-#include <unistd.h>
-
-#include <climits>
+#include <filesystem>
 
 #include "app/main_loop.hpp"
 #include "app/scene_assembly.hpp"
@@ -24,11 +22,10 @@ void ShippedSceneTest::buildShippedScene(int settleSteps, double step) {
     if (!ensureGlContext()) {
         return;
     }
-    char buffer[PATH_MAX];
-    if (getcwd(buffer, sizeof buffer) != nullptr) {
-        previousDirectory = buffer;
-    }
-    if (chdir(VANTOR_DATA_DIR) != 0) {
+    std::error_code failed;
+    previousDirectory = std::filesystem::current_path().string();
+    std::filesystem::current_path(VANTOR_DATA_DIR, failed);
+    if (failed) {
         return;
     }
     platform::useScriptedInput(&input());
@@ -42,14 +39,11 @@ void ShippedSceneTest::buildShippedScene(int settleSteps, double step) {
 }
 
 void ShippedSceneTest::TearDownTestSuite() {
-    if (ready) {
-        cleanUp();
-        ready = false;
-    }
+    cleanUp();
+    ready = false;
     platform::useScriptedInput(nullptr);
-    if (!previousDirectory.empty()) {
-        [[maybe_unused]] const int ignored = chdir(previousDirectory.c_str());
-    }
+    std::error_code ignored;
+    std::filesystem::current_path(previousDirectory, ignored);
 }
 
 void ShippedSceneTest::SetUp() {
