@@ -1,18 +1,12 @@
-// Model import from small fixture files (defaults, odd primitives, bad indices, texture order,
-// missing files, the import cache) and from every model the game ships, checked against counts
-// read from the files.
-#include <unistd.h>
-
-#include <cctype>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <limits>
-#include <memory>
-#include <sstream>
-
+// VisibleObject from model files: the vertex layout and its defaults, smooth normals, tangents,
+// flipped UVs, triangles only, bounds, texture order, a refused file and the import cache; drawing
+// through the 56-byte layout with textures on units 0 upwards; the collision hand-over on update.
 #include "assets/model_import.hpp"
+
+#include <memory>
+
+#include "assets/shader_program.hpp"
+#include "assets/texture_loader.hpp"
 #include "collision/c_box.hpp"
 #include "collision/coldet/collision_model_3d_impl.hpp"
 #include "gl/scene_test_support.hpp"
@@ -22,391 +16,154 @@ namespace vantor::test {
 namespace {
 
 using scene::vec3;
-using scene::Vertex;
 
-class ModelImportTest : public GlTest {
+class VisibleObjectTest : public GlTest {
   protected:
     WorkingDirectory cwd{sceneFixturesDir()};
 };
 
-class ShippedModelTest : public GlTest {
-  protected:
-    WorkingDirectory cwd{dataDir()};
-};
-
-void expectVec3Near(vec3 actual, vec3 expected, float tolerance, const std::string& what) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
+void expectNear(vec3 actual, vec3 expected, const char* what) {
+    EXPECT_LT(scene::length(actual - expected), 1e-5f) << what;
 }
 
-// A box of zero size stands in when the shape is missing, so that the failure is reported once.
-const scene::collision::CBox& boxOf(const scene::VisibleObject& object) {
-    static const scene::collision::CBox missingBox({0, 0, 0}, {0, 0, 0});
-    const auto* box = dynamic_cast<const scene::collision::CBox*>(object.collisionShape);
-    EXPECT_NE(box, nullptr) << "no collision shape";
-    return box == nullptr ? missingBox : *box;
+const scene::collision::CBox& box(const scene::VisibleObject& object) {
+    return dynamic_cast<const scene::collision::CBox&>(*object.collisionShape);
 }
 
-int triangleCount(const scene::VisibleObject& object) {
-    const auto* model = dynamic_cast<const COLDET::CollisionModel3DImpl*>(object.collisionModel);
-    EXPECT_NE(model, nullptr);
-    return model == nullptr ? -1 : model->triangleCount();
-}
-
-// The first texel of a GL texture, RGBA.
-std::array<int, 4> firstTexel(GLuint texture) {
-    GLint width = 0;
-    GLint height = 0;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<std::uint8_t> texels(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    if (texels.empty()) {
-        return {-1, -1, -1, -1};
-    }
-    return {texels[0], texels[1], texels[2], texels[3]};
-}
-
-TEST_F(ModelImportTest, MissingAttributesGetTheirDefaults) {
-    ModelObject quad("Models/no_uv.obj");
-    ASSERT_EQ(quad.meshes.size(), 1u);
-    const scene::Mesh& mesh = *quad.meshes[0];
-    EXPECT_EQ(mesh.indices.size(), 6u) << "one quad, triangulated";
-    EXPECT_TRUE(mesh.textures.empty());
-    ASSERT_FALSE(mesh.vertices.empty());
-    for (const Vertex& v : mesh.vertices) {
-        expectVec3Near(v.tangent, {1, 0, 0}, 0.0f, "tangent");
-        expectVec3Near(v.color, {0.7f, 0.7f, 0.7f}, 0.0f, "colour");
-        EXPECT_EQ(v.uv.x, 0.0f);
-        EXPECT_EQ(v.uv.y, 0.0f);
-        expectVec3Near(v.normal, {0, 0, 1}, 1e-5f, "generated normal");
-    }
-    const auto& box = boxOf(quad);
-    expectVec3Near(box.corners[0].xyz(), {-1, -1, 0}, 0.0f, "min corner");
-    expectVec3Near(box.corners[7].xyz(), {1, 1, 0}, 0.0f, "max corner");
-    EXPECT_EQ(triangleCount(quad), 2);
-}
-
-TEST_F(ModelImportTest, VertexColoursAndFlippedTextureCoordinatesAreRead) {
-    ModelObject triangle("Models/vertex_colors.obj");
-    ASSERT_EQ(triangle.meshes.size(), 1u);
-    const auto& vertices = triangle.meshes[0]->vertices;
-    ASSERT_EQ(vertices.size(), 3u);
-    const vec3 colours[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    const float flippedV[3] = {1, 1, 0};
-    for (std::size_t i = 0; i < 3; ++i) {
-        expectVec3Near(vertices[i].color, colours[i], 0.0f, "colour " + std::to_string(i));
-        EXPECT_NEAR(vertices[i].uv.y, flippedV[i], 1e-6f) << i;
-    }
-}
-
-TEST_F(ModelImportTest, PointsAndLinesGiveZeroNormalsAndNoTriangles) {
-    ModelObject wires("Models/points_lines.obj");
-    ASSERT_FALSE(wires.meshes.empty());
-    for (const scene::Mesh* mesh : wires.meshes) {
-        EXPECT_TRUE(mesh->indices.empty()) << "points and lines are not triangles";
-        for (const Vertex& v : mesh->vertices) {
-            expectVec3Near(v.normal, {0, 0, 0}, 0.0f, "normal");
-        }
-    }
-    // No triangle: still a collision model and an empty box at the origin.
-    EXPECT_EQ(triangleCount(wires), 0);
-    const auto& box = boxOf(wires);
-    for (const auto& corner : box.corners) {
-        expectVec3Near(corner.xyz(), {0, 0, 0}, 0.0f, "empty box");
-    }
-}
-
-TEST_F(ModelImportTest, ALineBeforeATriangleDoesNotShiftTheTriangle) {
-    ModelObject mixed("Models/mixed_faces.obj");
-    ASSERT_EQ(mixed.meshes.size(), 1u);
-    const scene::Mesh& mesh = *mixed.meshes[0];
-    ASSERT_EQ(mesh.indices.size(), 3u);
-    const vec3 expected[3] = {{1, 1, 1}, {2, 1, 1}, {1, 2, 1}};
-    for (int k = 0; k < 3; ++k) {
-        expectVec3Near(mesh.vertices[mesh.indices[k]].position, expected[k], 0.0f, "corner");
-    }
-    for (const Vertex& v : mesh.vertices) {
-        EXPECT_TRUE(std::isfinite(v.normal.x) && std::isfinite(v.normal.y) &&
-                    std::isfinite(v.normal.z));
-    }
-    const auto& box = boxOf(mixed);
-    expectVec3Near(box.corners[0].xyz(), {1, 1, 1}, 0.0f, "min: the line's end is not a triangle");
-    expectVec3Near(box.corners[7].xyz(), {2, 2, 1}, 0.0f, "max");
-}
-
-TEST_F(ModelImportTest, AFileWithOutOfRangeIndicesIsRefusedLikeAnUnreadableOne) {
-    testing::internal::CaptureStdout();
-    ModelObject broken("Models/bad_index.ply");
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output, "The file wasn't successfully opened Models/bad_index.ply\n");
-    EXPECT_TRUE(broken.meshes.empty());
-    EXPECT_EQ(broken.collisionModel, nullptr);
-    EXPECT_EQ(broken.collisionShape, nullptr);
-}
-
-TEST_F(ModelImportTest, TwoMeshesKeepWalkOrderInMeshesAndCollisionTriangles) {
-    ModelObject pair("Models/two_meshes.obj");
-    ASSERT_EQ(pair.meshes.size(), 2u);
-    EXPECT_EQ(pair.meshes[0]->vertices[0].position.z, 0.0f);
-    EXPECT_EQ(pair.meshes[1]->vertices[0].position.z, 5.0f);
-
-    const auto* model = dynamic_cast<const COLDET::CollisionModel3DImpl*>(pair.collisionModel);
-    ASSERT_NE(model, nullptr);
-    ASSERT_EQ(model->triangleCount(), 2);
-    for (const COLDET::LeafTriangle& t : model->tree().triangles()) {
-        EXPECT_EQ(t.corners[0].z, t.index == 0 ? 0.0f : 5.0f) << "triangle " << t.index;
-    }
-    const auto& box = boxOf(pair);
-    expectVec3Near(box.corners[0].xyz(), {0, 0, 0}, 0.0f, "min");
-    expectVec3Near(box.corners[7].xyz(), {2, 3, 5}, 0.0f, "max");
-}
-
-TEST_F(ModelImportTest, TwoDiffuseTexturesArriveInMaterialOrder) {
-    testing::internal::CaptureStdout();
-    ModelObject textured("Models/two_textures.x");
-    const std::string output = testing::internal::GetCapturedStdout();
-    ASSERT_EQ(textured.meshes.size(), 1u) << output;
-    const auto& textures = textured.meshes[0]->textures;
-    ASSERT_EQ(textures.size(), 2u) << output;
-    EXPECT_LT(output.find("green.png"), output.find("blue.png")) << output;
-    for (const scene::Texture& t : textures) {
-        EXPECT_NE(t.id, 0xFFFFFFFFu);
-        EXPECT_EQ(t.type, 0u);
-    }
-    const auto first = firstTexel(textures[0].id);
-    const auto second = firstTexel(textures[1].id);
-    EXPECT_EQ(first[1], 255) << "green first";
-    EXPECT_EQ(second[2], 255) << "blue second";
-    EXPECT_EQ(first[2], 0);
-    EXPECT_EQ(second[1], 0);
-}
-
-TEST_F(ModelImportTest, AMissingFileIsReportedWithItsPathAndLeavesNothing) {
-    testing::internal::CaptureStdout();
-    ModelObject missing("Models/no such model.obj");
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output, "The file wasn't successfully opened Models/no such model.obj\n");
-    EXPECT_TRUE(missing.meshes.empty());
-    EXPECT_EQ(missing.collisionModel, nullptr);
-    EXPECT_EQ(missing.collisionShape, nullptr);
-}
-
-// Inside a cache scope a file is read once, yet each object still owns everything it releases
-// and each load says what it said the first time, failures included.
-TEST_F(ModelImportTest, ACachedModelStillGivesEachObjectItsOwnCopyAndEveryMessage) {
-    const scene::ModelImportCache cache;
-    std::string output[2];
-    std::unique_ptr<ModelObject> loaded[2];
-    for (int k = 0; k < 2; ++k) {
-        testing::internal::CaptureStdout();
-        loaded[k] = std::make_unique<ModelObject>("Models/two_textures.x");
-        ModelObject missing("Models/no such model.obj");
-        output[k] = testing::internal::GetCapturedStdout();
-    }
-    EXPECT_EQ(output[1], output[0]);
-    EXPECT_NE(output[0].find("blue.png"), std::string::npos) << output[0];
-    EXPECT_NE(output[0].find("Models/no such model.obj"), std::string::npos) << output[0];
-
-    const ModelObject& first = *loaded[0];
-    const ModelObject& second = *loaded[1];
-    ASSERT_EQ(first.meshes.size(), 1u);
-    ASSERT_EQ(second.meshes.size(), 1u);
-    const scene::Mesh& a = *first.meshes[0];
-    const scene::Mesh& b = *second.meshes[0];
-    EXPECT_EQ(a.indices, b.indices);
-    ASSERT_EQ(a.vertices.size(), b.vertices.size());
-    for (std::size_t i = 0; i < a.vertices.size(); ++i) {
-        expectVec3Near(b.vertices[i].position, a.vertices[i].position, 0.0f, "position");
-    }
-    EXPECT_NE(a.vertexArray, b.vertexArray);
-    EXPECT_NE(a.vertexBuffer, b.vertexBuffer);
-    ASSERT_EQ(a.textures.size(), 2u);
-    ASSERT_EQ(b.textures.size(), 2u);
-    EXPECT_NE(a.textures[0].id, b.textures[0].id);
-    EXPECT_EQ(firstTexel(b.textures[1].id), firstTexel(a.textures[1].id));
-    EXPECT_NE(first.collisionModel, second.collisionModel);
-    EXPECT_EQ(triangleCount(second), triangleCount(first));
-}
-
-// The same relative name means another file from another folder, and a file changed after the
-// scope has ended is read afresh.
-TEST_F(ModelImportTest, TheCacheKnowsFilesByWhereTheyAreAndOnlyWhileItLives) {
-    {
-        const scene::ModelImportCache cache;
-        EXPECT_EQ(boxOf(ModelObject("Models/customskybox.obj")).corners[7].x, 1.0f);
-        const WorkingDirectory data(dataDir());
-        EXPECT_EQ(boxOf(ModelObject("Models/customskybox.obj")).corners[7].x, 2.0f)
-            << "the shipped sky box, not the fixture's";
-    }
-    char folder[] = "/tmp/vantor-import-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string path = std::string(folder) + "/model.obj";
-    const auto writeTriangles = [&path](int count) {
-        std::ofstream file(path);
-        for (int t = 0; t < count; ++t) {
-            file << "v 0 0 " << t << "\nv 1 0 " << t << "\nv 0 1 " << t << "\nf -3 -2 -1\n";
-        }
+// Only triangles reach the index arrays, from which the collision model and the box are built
+// (an empty box at the origin without any). The first vertex shows the layout: a normal from
+// smoothing, a tangent along +u (the file's u grows along +y), V flipped, or the defaults.
+TEST_F(VisibleObjectTest, EachFileGivesItsTrianglesBoundsAndVertices) {
+    const vec3 grey{0.7f, 0.7f, 0.7f}, red{1, 0, 0};
+    const struct {
+        const char* path;
+        int triangles;
+        vec3 min, max, normal, tangent, color;
+        float u, v;
+    } cases[] = {
+        {"Models/vertex_colors.obj", 1, {0, 0, 0}, {1, 1, 0}, {0, 0, 1}, {0, 1, 0}, red, 0, 1},
+        {"Models/no_uv.obj", 2, {-1, -1, 0}, {1, 1, 0}, {0, 0, 1}, {1, 0, 0}, grey, 0, 0},
+        {"Models/points_lines.obj", 0, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {1, 0, 0}, grey, 0, 0},
+        {"Models/mixed_faces.obj", 1, {1, 1, 1}, {2, 2, 1}, {0, 0, 0}, {1, 0, 0}, grey, 0, 0},
+        {"Models/two_meshes.obj", 2, {0, 0, 0}, {2, 3, 5}, {0, 0, 1}, {1, 0, 0}, grey, 0, 0},
     };
-    {
-        const scene::ModelImportCache cache;
-        writeTriangles(1);
-        EXPECT_EQ(triangleCount(ModelObject(path.c_str())), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const ModelObject object(c.path);
+        const auto& model = dynamic_cast<COLDET::CollisionModel3DImpl&>(*object.collisionModel);
+        EXPECT_EQ(model.triangleCount(), c.triangles);
+        expectNear(box(object).corners[0].xyz(), c.min, "min corner");
+        expectNear(box(object).corners[7].xyz(), c.max, "max corner");
+        const scene::Vertex& v = object.meshes.at(0)->vertices.at(0);
+        expectNear(v.normal, c.normal, "normal");
+        expectNear(v.tangent, c.tangent, "tangent");
+        expectNear(v.color, c.color, "colour");
+        EXPECT_EQ(v.uv.x, c.u);
+        EXPECT_EQ(v.uv.y, c.v);
     }
-    writeTriangles(2);
-    {
-        const scene::ModelImportCache cache;
-        EXPECT_EQ(triangleCount(ModelObject(path.c_str())), 2);
+    // The cube is seen from inside: each corner's smoothed normal points to the centre.
+    const ModelObject cube("Models/customskybox.obj");
+    for (const scene::Vertex& v : cube.meshes.at(0)->vertices) {
+        expectNear(v.normal, v.position * -0.5773503f, "cube corner");
     }
-    std::remove(path.c_str());
-    rmdir(folder);
 }
 
-// Triangle count and bounds of an OBJ file, read straight from its text.
-struct ObjFacts {
-    int triangles = 0;
-    vec3 min{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
-             std::numeric_limits<float>::max()};
-    vec3 max{-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-             -std::numeric_limits<float>::max()};
-    bool namesTexture = false;
-};
-
-ObjFacts readObjFacts(const std::string& path) {
-    ObjFacts facts;
-    std::vector<vec3> positions;
-    std::ifstream file(path);
-    EXPECT_TRUE(file.good()) << path;
-    std::string line;
-    std::vector<std::string> faces;
-    std::string materialLibrary;
-    while (std::getline(file, line)) {
-        std::istringstream in(line);
-        std::string tag;
-        in >> tag;
-        if (tag == "v") {
-            vec3 p;
-            in >> p.x >> p.y >> p.z;
-            positions.push_back(p);
-        } else if (tag == "f") {
-            faces.push_back(line.substr(1));
-        } else if (tag == "mtllib") {
-            std::getline(in >> std::ws, materialLibrary);
-        }
+// A cached read still gives each object its own GL objects and says everything again: textures in
+// the material's order, and the refusal of a file indexing past its vertices (the later steps
+// would read past them). A file is known by where it lies, not by its name.
+TEST_F(VisibleObjectTest, TheImportCacheSharesOnlyTheReadOfAFile) {
+    const scene::ModelImportCache cache;
+    std::unique_ptr<ModelObject> loaded[2];
+    for (auto& object : loaded) {
+        testing::internal::CaptureStdout();
+        object = std::make_unique<ModelObject>("Models/two_textures.x");
+        const ModelObject broken("Models/bad_index.ply");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "The file for loadTexture was successfully opened green.png\n"
+                  "The file for loadTexture was successfully opened blue.png\n"
+                  "The file wasn't successfully opened Models/bad_index.ply\n");
+        EXPECT_TRUE(broken.meshes.empty());
+        EXPECT_TRUE(broken.collisionModel == nullptr && broken.collisionShape == nullptr);
     }
-    for (const std::string& face : faces) {
-        std::istringstream in(face);
-        std::string corner;
-        int corners = 0;
-        while (in >> corner) {
-            long index = std::stol(corner);
-            index = index > 0 ? index - 1 : static_cast<long>(positions.size()) + index;
-            const vec3 p = positions.at(static_cast<std::size_t>(index));
-            facts.min = {std::min(facts.min.x, p.x), std::min(facts.min.y, p.y),
-                         std::min(facts.min.z, p.z)};
-            facts.max = {std::max(facts.max.x, p.x), std::max(facts.max.y, p.y),
-                         std::max(facts.max.z, p.z)};
-            ++corners;
-        }
-        facts.triangles += corners - 2;
-    }
-    if (!materialLibrary.empty()) {
-        const std::string folder = path.substr(0, path.find_last_of('/') + 1);
-        std::ifstream materials(folder + materialLibrary);
-        while (std::getline(materials, line)) {
-            facts.namesTexture = facts.namesTexture || line.find("map_Kd") != std::string::npos;
-        }
-    }
-    return facts;
+    const scene::Mesh& a = *loaded[0]->meshes.at(0);
+    EXPECT_NE(a.vertexArray, loaded[1]->meshes.at(0)->vertexArray);
+    EXPECT_LT(a.textures.at(0).id, a.textures.at(1).id) << "kept in the order loaded";
+    EXPECT_EQ(box(ModelObject("Models/customskybox.obj")).corners[7].x, 1.0f);
+    const WorkingDirectory data(dataDir());
+    EXPECT_EQ(box(ModelObject("Models/customskybox.obj")).corners[7].x, 2.0f) << "the shipped one";
 }
 
-struct ShippedModel {
-    const char* path;
-    int minTriangles;
-    int maxTriangles;
-};
-
-const ShippedModel shippedModels[] = {
-    {"Models/Mark 5.obj", 2000, 6000}, {"Models/cloudPlatform.obj", 2000, 4000},
-    {"Models/flag.obj", 10, 6000},     {"Models/customskybox.obj", 12, 20000},
-    {"Models/plane.obj", 2, 2},        {"Models/bigGlow.obj", 2, 2},
-    {"Models/smallGlow.obj", 2, 2},    {"Models/hexaGlow.obj", 2, 2},
-    {"Models/shinyGlow.obj", 2, 2},
-};
-
-void PrintTo(const ShippedModel& model, std::ostream* out) {
-    *out << model.path;
-}
-
-class EveryShippedModel : public ShippedModelTest,
-                          public testing::WithParamInterface<ShippedModel> {};
-
-TEST_P(EveryShippedModel, LoadsWithTheTrianglesAndBoundsOfItsFile) {
-    const ShippedModel& shipped = GetParam();
+// A triangle over the target whose second texture failed to load: its unit gets no texture
+// rather than a GL error. The program shows the attribute that `pick` names.
+TEST_F(VisibleObjectTest, DrawReadsTheVertexLayoutAndBindsTexturesFromUnitZero) {
+    std::vector<scene::Texture> textures = {{0, 0}, {FAILED_TEXTURE, 0}, {0, 0}};
+    glGenTextures(1, &textures[0].id);
+    glGenTextures(1, &textures[2].id);
+    std::vector<scene::Vertex> corners(
+        3, {{-1, -1, 0}, {0.2f, 0.4f, 0.6f}, {0.8f, 0.6f, 0.4f}, {0.4f, 0.2f, 0.8f}, {0.6f, 0.8f}});
+    corners[1].position.x = corners[2].position.y = 3;
+    ModelObject object(nullptr);
+    object.meshes.push_back(new scene::Mesh(corners, {0, 1, 2}, &textures));
     testing::internal::CaptureStdout();
-    ModelObject object(shipped.path);
-    const std::string output = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(output.find("wasn't successfully opened"), std::string::npos) << output;
-    EXPECT_EQ(output.find("not successfully opened"), std::string::npos) << output;
-    ASSERT_FALSE(object.meshes.empty());
-
-    const ObjFacts facts = readObjFacts(shipped.path);
-    std::size_t indexCount = 0;
-    std::size_t textureCount = 0;
-    for (const scene::Mesh* mesh : object.meshes) {
-        indexCount += mesh->indices.size();
-        textureCount += mesh->textures.size();
-        for (std::uint32_t index : mesh->indices) {
-            ASSERT_LT(index, mesh->vertices.size());
-        }
-    }
-    EXPECT_EQ(indexCount, 3u * facts.triangles);
-    EXPECT_EQ(triangleCount(object), facts.triangles);
-    EXPECT_GE(facts.triangles, shipped.minTriangles);
-    EXPECT_LE(facts.triangles, shipped.maxTriangles);
-    EXPECT_EQ(textureCount > 0, facts.namesTexture);
-
-    const auto& box = boxOf(object);
-    expectVec3Near(box.corners[0].xyz(), facts.min, 1e-5f, "min corner");
-    expectVec3Near(box.corners[7].xyz(), facts.max, 1e-5f, "max corner");
-}
-
-std::string modelTestName(const testing::TestParamInfo<ShippedModel>& info) {
-    std::string name;
-    for (const char* c = info.param.path + sizeof("Models/") - 1; *c != '.'; ++c) {
-        if (std::isalnum(static_cast<unsigned char>(*c))) {
-            name += *c;
-        }
-    }
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Data, EveryShippedModel, testing::ValuesIn(shippedModels), modelTestName);
-
-TEST_F(ShippedModelTest, TheFiguresFitTheLevel) {
-    testing::internal::CaptureStdout();
-    ModelObject figure("Models/Mark 5.obj");
-    ModelObject cloud("Models/cloudPlatform.obj");
-    ModelObject plane("Models/plane.obj");
+    const scene::ShaderProgram shader("../shaders/all_inputs.vert", "../shaders/all_inputs.frag");
     testing::internal::GetCapturedStdout();
+    const GLuint program = shader.program;
+    glUseProgram(program);
+    // Every sampler points elsewhere first: the draw must set each one.
+    for (const char* sampler : {"texture0", "texture1", "texture2"}) {
+        glUniform1i(glGetUniformLocation(program, sampler), 7);
+    }
+    const std::vector<int> shades[] = {
+        {51, 102, 153}, {204, 153, 102}, {102, 51, 204}, {153, 204, 0}};
+    const OffscreenTarget target(4, 4);
+    glDisable(GL_DEPTH_TEST);
+    for (int pick = 0; pick < 4; ++pick) {
+        glUniform1i(glGetUniformLocation(program, "pick"), pick);
+        object.draw(program);
+        const std::vector<std::uint8_t> pixels = target.readPixels();
+        for (std::size_t i = 0; i < pixels.size(); i += 4) {
+            ASSERT_EQ(std::vector<int>(&pixels[i], &pixels[i + 3]), shades[pick]) << pick;
+        }
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    for (GLint unit = 0; unit < 3; ++unit) {
+        GLint bound = -1;
+        GLint sampler = -1;
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        const std::string name = "texture" + std::to_string(unit);
+        glGetUniformiv(program, glGetUniformLocation(program, name.c_str()), &sampler);
+        EXPECT_EQ(static_cast<GLuint>(bound), unit == 1 ? 0 : textures[unit].id) << name;
+        EXPECT_EQ(sampler, unit) << name;
+    }
+    glActiveTexture(GL_TEXTURE0);
+    // The mesh owns its buffers and the textures it was given.
+    const GLuint owned[] = {object.meshes[0]->vertexBuffer, textures[2].id};
+    delete object.meshes[0];
+    object.meshes.clear();
+    EXPECT_FALSE(glIsBuffer(owned[0]) || glIsTexture(owned[1]));
+}
 
-    const vec3 figureSize = boxOf(figure).corners[7].xyz() - boxOf(figure).corners[0].xyz();
-    EXPECT_GT(figureSize.y, 1.5f) << "about two units tall";
-    EXPECT_LT(figureSize.y, 2.5f);
-    EXPECT_LT(figureSize.x, figureSize.y);
-
-    const vec3 cloudSize = boxOf(cloud).corners[7].xyz() - boxOf(cloud).corners[0].xyz();
-    EXPECT_NEAR(cloudSize.x, 2.0f, 0.5f);
-    EXPECT_NEAR(cloudSize.y, 0.6f, 0.3f);
-    EXPECT_NEAR(cloudSize.z, 2.0f, 0.5f);
-
-    // Full-screen passes draw the quad without matrices: it must span clip space in x and y.
-    expectVec3Near(boxOf(plane).corners[0].xyz(), {-1, -1, 0}, 1e-6f, "plane min");
-    expectVec3Near(boxOf(plane).corners[7].xyz(), {1, 1, 0}, 1e-6f, "plane max");
+// Contact and the culling box follow the matrix of the latest update, not of every move; an
+// object whose model failed to load draws nothing and touches nothing.
+TEST_F(VisibleObjectTest, UpdateHandsTheModelMatrixToBothCollisionForms) {
+    ModelObject flat("Models/vertex_colors.obj");
+    // The same triangle stood upright, piercing the flat one near (0.2, 0.2, 0).
+    ModelObject standing("Models/vertex_colors.obj",
+                         scene::rotate(scene::translate({}, {0.2f, 0.2f, -0.5f}), 90, {1, 0, 0}));
+    flat.update(0);
+    standing.update(0);
+    EXPECT_TRUE(flat.collidesWith(&standing));
+    standing.translate({10, 0, 0}, scene::World);
+    EXPECT_TRUE(flat.collidesWith(&standing)) << "moved, not yet updated";
+    standing.update(0);
+    EXPECT_FALSE(flat.collidesWith(&standing));
+    expectNear(box(standing).worldMin, {10.2f, 0.2f, -0.5f}, "world box");
+    expectNear(box(standing).worldMax, {11.2f, 0.2f, 0.5f}, "world box");
+    ModelObject empty(nullptr);
+    empty.update(0);
+    empty.draw(0);
+    EXPECT_FALSE(empty.collidesWith(&flat) || flat.collidesWith(&empty));
 }
 
 }  // namespace

@@ -6,20 +6,9 @@
 
 namespace vantor::test {
 
-namespace {
-
-enum class ContextState { NotTried, Open, Failed };
-ContextState contextState = ContextState::NotTried;
-
-}  // namespace
-
 bool ensureGlContext() {
-    if (contextState == ContextState::NotTried) {
-        contextState = platform::openHiddenContext(contextWidth, contextHeight)
-                           ? ContextState::Open
-                           : ContextState::Failed;
-    }
-    return contextState == ContextState::Open;
+    static const bool open = platform::openHiddenContext(contextWidth, contextHeight);
+    return open;
 }
 
 void GlTest::SetUpTestSuite() {
