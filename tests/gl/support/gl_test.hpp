@@ -16,7 +16,7 @@ class GlTest : public ::testing::Test {
     void SetUp() override;
 };
 
-// Opens the process's hidden context if it is not open yet; false when none can be made.
-bool ensureGlContext();
+// Opens the process's hidden context if it is not open yet; ends the process when none can be made.
+void ensureGlContext();
 
 }  // namespace vantor::test

@@ -19,9 +19,7 @@ platform::ScriptedInput& ShippedSceneTest::input() {
 }
 
 void ShippedSceneTest::buildShippedScene(int settleSteps, double step) {
-    if (!ensureGlContext()) {
-        return;
-    }
+    ensureGlContext();
     std::error_code failed;
     previousDirectory = std::filesystem::current_path().string();
     std::filesystem::current_path(VANTOR_DATA_DIR, failed);
