@@ -19,6 +19,8 @@ seed=8
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$duration" "$game" "$data"
 fi
+# The end-to-end tests' way to start the game, find its window and see it end.
+source "$root/tests/e2e/e2e_lib.sh"
 
 # The C library raises its threshold for serving large blocks from fresh pages each time such a
 # block is freed, and from then on keeps the freed large blocks (a frame's big scratch buffers)
@@ -28,24 +30,6 @@ fi
 allocator_env=()
 mmap_threshold=${VANTOR_SOAK_MMAP_THRESHOLD:-131072}
 [ "$mmap_threshold" = default ] || allocator_env=("MALLOC_MMAP_THRESHOLD_=$mmap_threshold")
-
-work=$(mktemp -d)
-log=$work/game.log
-pid=""
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- game output (last lines):"
-    tail -n 20 "$log"
-    exit 1
-}
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0; }
 
@@ -69,28 +53,9 @@ rss_by_kind() {
         "/proc/$pid/smaps" 2>/dev/null || true
 }
 
-# start_game: sets pid and window. A loaded machine's X server now and then refuses the first
-# connection; the window opens before any data is read, so that failure is tried once more.
-start_game() {
-    local attempt
-    for attempt in 1 2; do
-        (cd "$data" && exec env "${allocator_env[@]}" "$game" >"$log" 2>&1 </dev/null) &
-        pid=$!
-        window=""
-        for _ in $(seq 400); do
-            window=$(xdotool search --name '^Vantor$' 2>/dev/null | head -n 1 || true)
-            [ -n "$window" ] && return 0
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        [ -z "$window" ] && ! kill -0 "$pid" 2>/dev/null &&
-            grep -qxE 'failed to init glfw|failed to open window' "$log" || break
-    done
-    kill -0 "$pid" 2>/dev/null || fail "the game ended before opening its window"
-    fail "no window titled Vantor"
-}
-
-start_game
+start_game "$game" "$data" "${allocator_env[@]}"
+wait_for_window
+pid=$game_pid
 # Mouse motion reaches a disabled-cursor window only once it has the focus.
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 
@@ -107,13 +72,16 @@ hold() {
 # of the zoom and every direction of view come before the measurement starts.
 warm_up() {
     local key press
+    # Each function key goes round all its states and back to the default.
+    local -A function_key_states=([F1]=2 [F2]=2 [F3]=2 [F4]=2 [F5]=2 [F6]=2 [F7]=4 [F8]=2
+        [F9]=2 [F10]=3)
     xdotool click --repeat 12 --delay 50 4
     sleep 1
     xdotool click --repeat 24 --delay 50 5
     sleep 1
     xdotool click --repeat 12 --delay 50 4
-    for key in "${function_keys[@]}"; do
-        for press in 1 2 3 4; do
+    for key in "${!function_key_states[@]}"; do
+        for ((press = 0; press < function_key_states[$key]; press++)); do
             hold "$key" 0.6
             sleep 0.2
         done
@@ -153,7 +121,7 @@ warm_up
 start=$SECONDS
 next_sample=$start
 while [ $((SECONDS - start)) -lt "$duration" ]; do
-    kill -0 "$pid" 2>/dev/null || break
+    game_running || break
     case $((RANDOM % 10)) in
         0 | 1 | 2) hold "${movement[RANDOM % ${#movement[@]}]}" "0.$((3 + RANDOM % 7))" ;;
         3) hold "${function_keys[RANDOM % ${#function_keys[@]}]}" 0.6 ;;
@@ -171,9 +139,9 @@ while [ $((SECONDS - start)) -lt "$duration" ]; do
     esac
     if [ $SECONDS -ge $next_sample ]; then
         rss=$(rss_kb)
-        [ $((samples % 6)) -ne 0 ] || trail+=" $((SECONDS - start))s:$((rss / 1024))M"
+        [ $((samples % 15)) -ne 0 ] || trail+=" $((SECONDS - start))s:$((rss / 1024))M"
         samples=$((samples + 1))
-        next_sample=$((SECONDS + 5))
+        next_sample=$((SECONDS + 2))
         if [ $((SECONDS - start)) -ge $warmup ]; then
             [ -n "$warm_heap" ] || warm_heap=$(heap_kb)
             [ -n "$warm_kinds" ] || warm_kinds=$(rss_by_kind)
@@ -182,12 +150,7 @@ while [ $((SECONDS - start)) -lt "$duration" ]; do
         fi
     fi
 done
-kill -0 "$pid" 2>/dev/null || {
-    status=0
-    wait "$pid" || status=$?
-    pid=""
-    fail "the game ended by itself after $((SECONDS - start))s with status $status"
-}
+game_running || fail "the game ended by itself after $((SECONDS - start))s"
 end_heap=$(heap_kb)
 end_kinds=$(rss_by_kind)
 end_rss=$(rss_kb)
@@ -202,15 +165,8 @@ settled_rss=$(lowest "${measured[@]:tail_from}")
 
 # Escape ends the loop after the frame in flight; a pause does not stop it.
 xdotool keydown Escape
-for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+wait_for_exit
 xdotool keyup Escape
-kill -0 "$pid" 2>/dev/null && fail "still running a minute after Escape"
-status=0
-wait "$pid" || status=$?
-pid=""
 
 echo "soak: warm-up, then ${duration}s of random input (seed $seed), $samples memory samples"
 echo "soak: resident memory at start ${first_rss} kB, ${warmup}s into the random input ${warm_rss} kB," \
@@ -219,10 +175,10 @@ echo "soak: resident memory every 30 s of random input:$trail"
 growth=$((settled_rss - warm_rss))
 echo "soak: resident growth after warm-up $growth kB (allowed under $allowed_growth_kb kB)"
 output=$(grep -v -e '^loading shader: ' -e '^The file for loadTexture was successfully opened ' \
-    "$log" || true)
+    "$game_log" || true)
 [ -z "$output" ] || printf 'soak: game output besides the loading lines:\n%s\n' "$output"
-[ "$status" = 0 ] || fail "exit status after Escape was $status"
-! grep -q 'gl error detected: ' "$log" || fail "the game reported GL errors"
+[ "$game_status" = 0 ] || fail "exit status after Escape was $game_status"
+! grep -q 'gl error detected: ' "$game_log" || fail "the game reported GL errors"
 [ -z "$warm_heap" ] || [ -z "$end_heap" ] ||
     echo "soak: heap in use after warm-up ${warm_heap} kB, at the end ${end_heap} kB" \
         "(single samples: a frame's own allocations come and go)"
