@@ -78,11 +78,12 @@ constexpr float lightLeftOfViewDegrees = 14.0f;
 constexpr float lightAboveViewDegrees = 6.0f;
 
 constexpr vec3 worldUp{0.0f, 1.0f, 0.0f};
+constexpr float radiansPerDegree = 3.14159265f / 180.0f;
 
+// Turned counter-clockwise as seen from above: to the left for something looking along it.
 vec3 turnedAboutVertical(vec3 v, float degrees) {
-    const float radians = degrees * 3.14159265f / 180.0f;
-    const float c = std::cos(radians);
-    const float s = std::sin(radians);
+    const float c = std::cos(degrees * radiansPerDegree);
+    const float s = std::sin(degrees * radiansPerDegree);
     return {c * v.x + s * v.z, v.y, -s * v.x + c * v.z};
 }
 
@@ -104,9 +105,10 @@ void faceTheLight() {
     const vec3 position = figure + away * viewDistance + worldUp * viewHeight;
 
     vec3 forward = turnedAboutVertical(scene::normalize(light - position), lightLeftOfViewDegrees);
-    const vec3 side = scene::normalize(scene::cross(forward, worldUp));
-    const float down = lightAboveViewDegrees * 3.14159265f / 180.0f;
-    forward = forward * std::cos(down) - scene::cross(side, forward) * std::sin(down);
+    const vec3 right = scene::normalize(scene::cross(forward, worldUp));
+    const vec3 up = scene::cross(right, forward);
+    const float down = lightAboveViewDegrees * radiansPerDegree;
+    forward = forward * std::cos(down) - up * std::sin(down);
     camera.modelMatrix = lookingAlong(position, forward);
     camera.inverseModelMatrix = scene::inverse(camera.modelMatrix);
 }
