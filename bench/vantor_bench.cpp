@@ -1,7 +1,7 @@
 // vantor-bench: the real game (data folder, level, shaders, full-screen window) driven along a
 // fixed scripted route with a fixed step, timed per frame and per pass, each real frame followed
 // by a "floor" frame that runs the same passes with trivial programs. Prints a table and writes
-// JSON and CSV; can write frames as PNG files.
+// JSON and CSV; can write frames, and every pass's output of one extra frame, as PNG files.
 #include <GL/glew.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -27,6 +27,7 @@
 #include "assets/png_writer.hpp"
 #include "assets/shader_program.hpp"
 #include "bench_report.hpp"
+#include "pass_dump.hpp"
 #include "platform/platform.hpp"
 #include "platform/scripted_input.hpp"
 #include "render/frame.hpp"
@@ -65,6 +66,8 @@ struct Options {
     std::string pngPath;  // the last measured frame
     std::string pngDir;   // every pngEvery-th measured frame
     int pngEvery = 1;
+    std::string dumpDir;  // every pass's output of one extra frame after the warm-up
+    bool dumpFacingTheLight = false;
     std::string clock = "auto";  // auto, finish, query
 };
 
@@ -88,6 +91,9 @@ void usage() {
         "  --json FILE, --csv FILE    write the summary (JSON) and the per-frame figures (CSV)\n"
         "  --png FILE             write the last measured frame as PNG\n"
         "  --png-dir DIR [--png-every K]   write every K-th measured frame into DIR\n"
+        "  --dump-passes DIR      after the warm-up, one extra unmeasured frame writing every\n"
+        "                         pass's output into DIR as NN-pass.png\n"
+        "  --dump-view route|sun  that frame's camera: the route's, or turned towards the light\n"
         "  --data DIR             data folder (default the build's)\n");
 }
 
@@ -179,6 +185,11 @@ bool parseOptions(int argc, char** argv, Options& options, bool& helpOnly) {
             options.pngDir = value;
         } else if (name == "--png-every") {
             ok = parseInt(value, 1, 1000000, options.pngEvery);
+        } else if (name == "--dump-passes") {
+            options.dumpDir = value;
+        } else if (name == "--dump-view") {
+            options.dumpFacingTheLight = std::strcmp(value, "sun") == 0;
+            ok = options.dumpFacingTheLight || std::strcmp(value, "route") == 0;
         } else if (name == "--data") {
             options.dataDir = value;
         } else {
@@ -407,8 +418,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Output paths are taken from where the bench was started, before it moves into the data.
-    for (std::string* path :
-         {&options.jsonPath, &options.csvPath, &options.pngPath, &options.pngDir}) {
+    for (std::string* path : {&options.jsonPath, &options.csvPath, &options.pngPath,
+                              &options.pngDir, &options.dumpDir}) {
         if (!path->empty()) {
             *path = std::filesystem::absolute(*path).string();
         }
@@ -452,10 +463,17 @@ int main(int argc, char** argv) {
 
     std::vector<FrameRecord> records;
     records.reserve(static_cast<std::size_t>(options.frames));
+    bool written = true;
     const int total = options.warmup + options.frames;
     for (int frame = 0; frame < total; ++frame) {
         const bool measured = frame >= options.warmup;
         const int index = frame - options.warmup;
+        if (index == 0 && !options.dumpDir.empty()) {
+            const std::vector<std::string> files =
+                bench::dumpFramePasses(options.dumpDir, options.dumpFacingTheLight);
+            std::printf("pass outputs: %zu files in %s\n", files.size(), options.dumpDir.c_str());
+            written = !files.empty();
+        }
         FrameRecord record;
         applyRoute(input, frame);
         input.time += step;
@@ -538,7 +556,6 @@ int main(int argc, char** argv) {
     }
 
     std::fputs(bench::tableText(report).c_str(), stdout);
-    bool written = true;
     if (!options.jsonPath.empty()) {
         std::ofstream json(options.jsonPath);
         json << bench::jsonText(report);

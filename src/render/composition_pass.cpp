@@ -23,6 +23,7 @@ void composeScene(const RenderTarget& target) {
     setUniform(program, "bloomTexture", 1);
     setUniform(program, "BlendMode", settings.bloomBlendMode);
     drawScreenQuad(program);
+    reportDrawn(target);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

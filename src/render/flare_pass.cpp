@@ -45,16 +45,17 @@ void drawSpriteFlares(const FrameValues& frame) {
     // The sprites lie over everything; blending stays as the scene stage set it.
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    if (!lightIsVisible(lightClip)) {
-        return;
+    if (lightIsVisible(lightClip)) {
+        const GLuint program = registry.flareSpriteShader->program;
+        glUseProgram(program);
+        for (scene::LensFlare* flare : registry.flareList) {
+            setUniform(program, "MVP", viewProjection * flare->getModelMatrix());
+            setUniform(program, "color", flare->color);
+            flare->draw(program);
+        }
     }
-    const GLuint program = registry.flareSpriteShader->program;
-    glUseProgram(program);
-    for (scene::LensFlare* flare : registry.flareList) {
-        setUniform(program, "MVP", viewProjection * flare->getModelMatrix());
-        setUniform(program, "color", flare->color);
-        flare->draw(program);
-    }
+    // The scene target is this pass's output whether or not the light let it add anything.
+    reportDrawn(renderTargets.scene);
 }
 
 }  // namespace vantor

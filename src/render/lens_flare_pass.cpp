@@ -25,6 +25,7 @@ void drawFlareFeatures() {
     bindTexture(0, renderTargets.bright.texture);
     glGenerateMipmap(GL_TEXTURE_2D);
     drawScreenQuad(program);
+    reportDrawn(renderTargets.brightBlur);
 }
 
 void combineOntoScreen() {
@@ -36,6 +37,7 @@ void combineOntoScreen() {
     bindTexture(1, renderTargets.brightBlur.texture);
     setUniform(program, "uLensFlareTex", 1);
     drawScreenQuad(program);
+    reportDrawn(screenTarget);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

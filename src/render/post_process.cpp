@@ -5,6 +5,7 @@
 #include "app/registry.hpp"
 #include "assets/shader_program.hpp"
 #include "render/gl_helpers.hpp"
+#include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 #include "scene/screen_quad.hpp"
 
@@ -28,6 +29,7 @@ void blurPass(const scene::ShaderProgram& shader, const RenderTarget& source,
     glGenerateMipmap(GL_TEXTURE_2D);
     setUniform(program, "texelSize", texelSize);
     drawScreenQuad(program);
+    reportDrawn(target);
 }
 
 }  // namespace
@@ -53,6 +55,7 @@ void runBrightPass(const RenderTarget& source, float threshold) {
     glGenerateMipmap(GL_TEXTURE_2D);
     setUniform(program, "threshold", threshold);
     drawScreenQuad(program);
+    reportDrawn(renderTargets.bright);
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, screenWidth, screenHeight);

@@ -97,6 +97,7 @@ void drawScene(FrameValues& frame) {
         }
         drawLitObject(frame, program, object, normalMatrix, model);
     }
+    reportDrawn(renderTargets.scene);
 }
 
 void closeSceneStage() {

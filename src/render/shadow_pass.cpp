@@ -28,6 +28,7 @@ void blurShadowPass(const scene::ShaderProgram& shader, const RenderTarget& sour
     bindTexture(0, source.texture);
     setUniform(program, "texelSize", shadowTexelSize);
     drawScreenQuad(program);
+    reportDrawn(target);
 }
 
 }  // namespace
@@ -55,6 +56,7 @@ void drawShadowMap(FrameValues& frame) {
         setUniform(program, "dMVP", modelViewProjection);
         object->draw(program);
     }
+    reportDrawn(renderTargets.shadow);
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, shadowMapSize, shadowMapSize);

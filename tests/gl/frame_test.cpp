@@ -72,6 +72,7 @@ int countBrighter(const Image& a, const Image& b, int margin) {
 struct Frame : PassTimer {
     Names passes;
     std::map<std::string, double> facts;  // "pass/fact"
+    std::vector<GLuint> drawnInto;  // framebuffers, as each pass reported them
     Image image;
     GLuint query = 0;
 
@@ -80,6 +81,7 @@ struct Frame : PassTimer {
         glBeginQuery(GL_PRIMITIVES_GENERATED, query);
     }
     void end(const char* pass) override;
+    void drawn(const RenderTarget& target) override { drawnInto.push_back(target.framebuffer); }
     double fact(const std::string& pass, const std::string& name) const {
         const auto found = facts.find(pass + "/" + name);
         return found == facts.end() ? NAN : found->second;
@@ -223,6 +225,16 @@ TEST_F(FrameTest, EveryPassRunsInOrderWithItsUnitsCountsAndThresholds) {
     expectFacts(frame, "lens combine", {{"unit0", t.compose.texture},
         {"unit1", t.brightBlur.texture}, {"combine.uInputTex", 0}, {"combine.uLensFlareTex", 1}});
     // clang-format on
+    // What each pass drew, as a pass dump would save it; each blur step is one.
+    std::vector<GLuint> drawn{t.shadow.framebuffer, t.shadowBlur.framebuffer,
+                              t.shadow.framebuffer, t.scene.framebuffer, t.bright.framebuffer};
+    for (int step = 0; step < 4; ++step) {
+        drawn.insert(drawn.end(), {t.brightBlur.framebuffer, t.bright.framebuffer});
+    }
+    drawn.insert(drawn.end(), {t.compose.framebuffer, t.bright.framebuffer,
+                               t.brightBlur.framebuffer, t.bright.framebuffer,
+                               t.brightBlur.framebuffer, 0});
+    EXPECT_EQ(frame.drawnInto, drawn);
 
     // While F4 or F5 is held, each drawn object re-filters the texture the previous one left
     // bound: the first platform's among them once nothing is culled.
