@@ -3,15 +3,10 @@
 # in frame order, each of its target's size and none a uniform image; the dump leaves the measured
 # frames as they were.
 # Usage: dump_passes_test.sh GAME DATA_DIR (vantor-bench is found in the build beside GAME)
-set -euo pipefail
+source "$(dirname "$0")/e2e_lib.sh"
 
-game=$(realpath "$1")
+bench=$(dirname "$(realpath "$1")")/../bench/vantor-bench
 data=$(realpath "$2")
-bench=$(dirname "$game")/../bench/vantor-bench
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" && exit 1; }
-[ -x "$bench" ] || fail "no vantor-bench at $bench"
 cd "$work"
 
 # run NAME ARGS...: one measured frame after one warm-up frame; its last frame in NAME.png.
