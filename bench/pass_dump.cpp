@@ -138,16 +138,19 @@ void PassDump::drawn(const RenderTarget& target) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
 
-    Image image{target.width, target.height, 3, {}};
-    const std::size_t texels = static_cast<std::size_t>(target.width) * target.height;
+    // The window holds the picture in its letterbox, wherever the screen's shape put that.
+    const Viewport area =
+        target.framebuffer == 0 ? screenViewport() : Viewport{0, 0, target.width, target.height};
+    Image image{area.width, area.height, 3, {}};
+    const std::size_t texels = static_cast<std::size_t>(area.width) * area.height;
     if (holdsMoments(target)) {
         std::vector<float> moments(texels * 2);
-        glReadPixels(0, 0, target.width, target.height, GL_RG, GL_FLOAT, moments.data());
+        glReadPixels(0, 0, area.width, area.height, GL_RG, GL_FLOAT, moments.data());
         image.channels = 1;
         image.pixels = greyFromMoments(moments);
     } else {
         image.pixels.resize(texels * 3);
-        glReadPixels(0, 0, target.width, target.height, GL_RGB, GL_UNSIGNED_BYTE,
+        glReadPixels(area.x, area.y, area.width, area.height, GL_RGB, GL_UNSIGNED_BYTE,
                      image.pixels.data());
     }
 
@@ -156,9 +159,9 @@ void PassDump::drawn(const RenderTarget& target) {
     drawnInPass.push_back(std::move(image));
 }
 
-void PassDump::writeScreen(const char* name, int width, int height) {
+void PassDump::writeScreen(const char* name) {
     begin(name);
-    drawn(RenderTarget{0, 0, 0, width, height});
+    drawn(screenTarget);
     end(name);
 }
 
@@ -192,7 +195,7 @@ std::vector<std::string> dumpFramePasses(const std::string& folder, bool facingT
     renderFrame();
     drawOverlay();
     passTimer = nullptr;
-    dump.writeScreen("final", screenTarget.width, screenTarget.height);
+    dump.writeScreen("final");
 
     if (facingTheLight) {
         camera.modelMatrix = model;

@@ -23,8 +23,8 @@ class PassDump : public PassTimer {
     void end(const char* pass) override;
     void drawn(const RenderTarget& target) override;
 
-    // Writes the default framebuffer's back buffer, at the given size, as the next file.
-    void writeScreen(const char* name, int width, int height);
+    // Writes the picture in the default framebuffer's back buffer as the next file.
+    void writeScreen(const char* name);
     // The paths written so far, and whether every file could be written.
     const std::vector<std::string>& written() const { return files; }
     bool complete() const { return !failed; }

@@ -1,127 +1,48 @@
 #!/usr/bin/env bash
-# Screenshots of the render settings under Xvfb. The real game, switched by its function keys, gives
-# the default view, shadows off, each bloom blend mode and wireframe; the frame suite, which turns
-# the camera exactly, gives each lens-flare mode with the sun in view.
-# Usage: scripts/gallery.sh [OUTPUT_DIR] [BUILD_DIR]   (defaults: docs/gallery, build-test)
-# BUILD_DIR needs the game and the GL tests built. Starts its own Xvfb when no display is set.
-# Needs xdotool and ImageMagick.
+# The README's gallery, from the current build at full size (PNG): the start view of the game, a
+# view towards the sun, shadows off, every bloom blend mode and every lens-flare mode, wireframe,
+# and the win screen with the overlay. The GL suite's reference-picture test draws them with the
+# game's own start-up, frame and overlay at a fixed camera and time. Then prints how far apart the
+# bloom modes are on the start view and towards the sun (ImageMagick's RMSE, 0 to 1).
+# Usage: scripts/gallery.sh [OUTPUT_DIR] [BUILD_DIR]   (defaults docs/gallery, build-test)
+# BUILD_DIR needs the GL tests built. Starts its own Xvfb when no display is set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/gallery}
 build=$(cd "${2:-$root/build-test}" && pwd)
-game=$build/src/vantor
-frame_suite=$build/tests/gl_frame_test
-
+suite=$build/tests/gl_frame_test
+[ -x "$suite" ] || { echo "gallery: $suite is missing: build the GL tests."; exit 1; }
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$out" "$build"
 fi
-for program in "$game" "$frame_suite"; do
-    [ -x "$program" ] || { echo "gallery: $program is missing: build the game and its tests."; exit 1; }
-done
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-work=$(mktemp -d)
-log="$work/game.log"
-frame="$work/frame.png"
-next="$work/next.png"
-
-(cd "$root/data" && exec "$game" >"$log" 2>&1 </dev/null) &
-pid=$!
-cleanup() {
-    kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-give_up() {
-    echo "gallery: $1. The game's output:"
-    cat "$log"
-    exit 1
-}
-
-window=""
-deadline=$((SECONDS + 60))
-until [ -n "$window" ]; do
-    kill -0 "$pid" 2>/dev/null || give_up "the game ended before opening its window"
-    [ $SECONDS -lt $deadline ] || give_up "the game did not open its window"
-    sleep 0.2
-    window=$(xdotool search --name '^Vantor$' 2>/dev/null | head -n 1 || true)
+rm -f "$out"/*.png
+# A look that differs from the references fails the test's comparison, not the pictures.
+VANTOR_GALLERY=$out "$suite" --gtest_filter=FrameTest.ViewsLookAsTheirReferences --gtest_brief=1 >/dev/null ||
+    echo "gallery: the pictures differ from the references (scripts/renew_references.sh)"
+for name in start sun shadows_off bloom_0 bloom_2 bloom_3 sun_bloom_0 sun_bloom_2 sun_bloom_3 \
+    lens_0 lens_1 wireframe win; do
+    [ -s "$out/$name.png" ] || { echo "gallery: $name.png was not drawn"; exit 1; }
+    echo "gallery: $out/$name.png"
 done
-# Frames take most of a second in software: wait for what the screen shows, never a fixed time.
-screen_changed() {
-    import -window root "$next"
-    local changed
-    changed=$(compare -metric AE -fuzz 2% "$frame" "$next" null: 2>&1 || true)
-    mv "$next" "$frame"
-    # Large counts come in exponent notation.
-    [ "$(printf '%.0f' "$changed" 2>/dev/null || echo 0)" -gt 200 ]
-}
 
-wait_for_change() {
-    local until=$((SECONDS + ${1:-30}))
-    while [ $SECONDS -lt $until ]; do
-        screen_changed && return 0
-        sleep 0.1
+# The start view and the sun view are bloom mode 1, the default.
+rmse() { { compare -metric RMSE "$out/$1.png" "$out/$2.png" null: 2>&1 || true; } |
+    sed 's/.*(\(.*\))/\1/'; }
+echo
+echo "Bloom blend modes, RMS difference between each pair (0 to 1):"
+echo
+echo "| view | 0-1 | 0-2 | 0-3 | 1-2 | 1-3 | 2-3 |"
+echo "|---|--:|--:|--:|--:|--:|--:|"
+for view in start sun; do
+    prefix=$([ $view = sun ] && echo sun_ || true)
+    modes=("${prefix}bloom_0" "$view" "${prefix}bloom_2" "${prefix}bloom_3")
+    row="| $view |"
+    for a in 0 1 2; do
+        for ((b = a + 1; b < 4; b++)); do
+            row="$row $(printf %.3f "$(rmse "${modes[$a]}" "${modes[$b]}")") |"
+        done
     done
-    return 1
-}
-
-# Waits for the first picture, then until two looks a while apart show the same picture: the
-# figure has landed.
-settle() {
-    local until=$((SECONDS + 60))
-    import -window root "$frame"
-    while [ $SECONDS -lt $until ] && [ "$(convert "$frame" -format '%[fx:maxima]' info:)" = 0 ]; do
-        sleep 0.5
-        import -window root "$frame"
-    done
-    while [ $SECONDS -lt $until ]; do
-        sleep 1.5
-        screen_changed || return 0
-    done
-}
-
-shoot() {
-    convert "$frame" -resize 800x450 -quality 88 "$out/$1.jpg"
-    echo "gallery: $out/$1.jpg"
-}
-
-# press KEY: holds the key until the picture has changed, so a frame drawn after it is on screen.
-# The key stays up as long again, at least one whole frame, so that the game sees it released and
-# the next press is a new one.
-press() {
-    import -window root "$frame"
-    local start
-    start=$(date +%s.%N)
-    xdotool keydown "$1"
-    wait_for_change 30 || echo "gallery: $1 changed nothing on screen"
-    xdotool keyup "$1"
-    sleep "$(awk -v start="$start" -v now="$(date +%s.%N)" 'BEGIN { print now - start + 0.5 }')"
-}
-
-settle
-shoot default
-press F6 && shoot shadows_off
-press F6
-press F7 && shoot bloom_screen
-press F7 && shoot bloom_soft_light
-press F7 && shoot bloom_off
-press F7
-press F3 && shoot wireframe
-press F3
-
-# Escape is polled once a frame: hold it until the game has gone.
-xdotool keydown Escape
-deadline=$((SECONDS + 60))
-while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
-    sleep 0.2
-done
-xdotool keyup Escape
-
-VANTOR_FRAME_DUMP=$work "$frame_suite" --gtest_filter='*LensFlareModes*' >"$log" 2>&1 ||
-    give_up "the frame suite failed"
-names=(lens_flare_off lens_flare_sprites lens_flare_screen_space)
-for mode in 0 1 2; do
-    convert "$work/lens_flare_mode_$mode.ppm" "$frame"
-    shoot "${names[$mode]}"
+    echo "$row"
 done

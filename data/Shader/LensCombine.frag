@@ -1,5 +1,7 @@
 #version 330 core
-// Adds the lens-flare features to the finished image.
+// Adds the lens-flare features to the finished image. The picture may be drawn into a larger or
+// smaller screen than the images, so both are read by their texture coordinate, at the nearest
+// texel: exact where the sizes match, and as cheap as a fetch gets.
 
 in vec2 uv;
 
@@ -10,10 +12,10 @@ out vec4 fragColor;
 
 const float flareStrength = 1.0;
 
+vec3 nearest(sampler2D image) {
+    return texelFetch(image, ivec2(uv * vec2(textureSize(image, 0))), 0).rgb;
+}
+
 void main() {
-    // Both images have the screen's size: each pixel reads its own texels, unfiltered.
-    ivec2 texel = ivec2(gl_FragCoord.xy);
-    vec3 image = texelFetch(uInputTex, texel, 0).rgb;
-    vec3 flare = texelFetch(uLensFlareTex, texel, 0).rgb;
-    fragColor = vec4(image + flare * flareStrength, 1.0);
+    fragColor = vec4(nearest(uInputTex) + nearest(uLensFlareTex) * flareStrength, 1.0);
 }

@@ -1,10 +1,11 @@
 #version 330 core
-// Flare features from the blurred highlights on unit 0: ghosts of every bright spot mirrored through
-// the image centre at growing distances, tinted with a rainbow ramp the way coated glass does, and
-// a ring-shaped halo split into red, green and blue a little apart (chromatic distortion). Like a
-// camera's exposure, the flare dims when much of the picture is bright: it belongs to small, intense
-// lights such as the sun, not to a wide sunlit cloud. Fetches are counted: each one is paid at
-// every pixel of the screen.
+// Flare features from the blurred highlights on unit 0, which only the sun passes: two ghosts of it
+// mirrored through the image centre, a large one and a small one near the centre, tinted with a
+// rainbow ramp the way coated glass does, and a ring-shaped halo around the centre, lit on the
+// sun's side, whose edges split into red outside and blue inside (chromatic distortion). All of
+// them line up with the sun through the centre. Fetches are counted: each one is paid at every
+// pixel of the screen, so the ghosts take one each and the halo one, its colour split coming from
+// the ring's radius instead of three fetches.
 
 in vec2 uv;
 
@@ -12,58 +13,54 @@ uniform sampler2D highlights;
 
 out vec4 fragColor;
 
-const int ghostCount = 4;
-const float ghostSpacing = 0.38;
-const float haloRadius = 0.45;
-const float ghostStrength = 0.35;
-const float haloStrength = 0.25;
-const float chromaticShift = 0.008;
+// A ghost at scale s shows the picture scaled by s about the centre: negative scales mirror it.
+const float bigGhostScale = -1.0;
+const float smallGhostScale = -2.6;
+const float bigGhostStrength = 0.3;
+const float smallGhostStrength = 0.5;
+const float haloRadius = 0.42;
+const float haloWidth = 0.07;
+const float haloStrength = 0.35;
+// The ring shows the picture scaled by this about the centre: it lights up on the sun's side.
+const float haloScale = 0.75;
+const float haloSplitStrength = 0.8;
+// The glass tint goes from red at the centre to blue at the corner distance divided by this.
+const float glassTintSpread = 1.6;
+const float glassTintStrength = 0.6;
 const float aspect = 1600.0 / 900.0;
 const float sourceLod = 2.0;
-const float centreToCorner = 0.7071068;
-const float exposureResponse = 40.0;
+const float centreToCorner = 1.0198039;  // in units of the picture's height
 
-vec3 splitSample(vec2 coord, vec2 direction) {
-    vec2 shift = direction * chromaticShift;
-    return vec3(textureLod(highlights, coord + shift, sourceLod).r,
-                textureLod(highlights, coord, sourceLod).g,
-                textureLod(highlights, coord - shift, sourceLod).b);
+// Rainbow over t in 0..1: red, yellow, green, cyan, blue.
+vec3 rainbow(float t) {
+    return clamp(vec3(1.5 - 3.0 * t, 1.5 - 3.0 * abs(t - 0.5), 3.0 * t - 1.5), 0.0, 1.0);
 }
 
 // Features fade out towards the border so that nothing is cut off by the edge of the screen.
 float edgeFade(vec2 coord) {
-    return 1.0 - smoothstep(0.2, centreToCorner, length(vec2(0.5) - coord));
+    vec2 fromCentre = (coord - 0.5) * vec2(aspect, 1.0);
+    return 1.0 - smoothstep(0.35, centreToCorner, length(fromCentre));
 }
 
-vec3 lensTint(vec2 coord) {
-    float t = length(coord - vec2(0.5)) / centreToCorner;
-    vec3 rainbow = 0.5 + 0.5 * cos(6.2831853 * (t + vec3(0.0, 0.33, 0.67)));
-    return mix(vec3(1.0), rainbow, 0.7);
+vec3 ghost(float scale) {
+    vec2 coord = 0.5 + (uv - 0.5) * scale;
+    return textureLod(highlights, coord, sourceLod).rgb * edgeFade(coord);
 }
 
 void main() {
-    vec2 mirrored = vec2(1.0) - uv;
-    vec2 ghostStep = (vec2(0.5) - mirrored) * ghostSpacing;
-    vec2 screenStep = ghostStep * vec2(aspect, 1.0);
-    vec2 direction = vec2(0.0);
-    if (dot(screenStep, screenStep) > 1e-8) {
-        direction = normalize(screenStep) / vec2(aspect, 1.0);
-    }
+    vec2 fromCentre = (uv - 0.5) * vec2(aspect, 1.0);
+    float radius = length(fromCentre);
+    vec3 glass = mix(vec3(1.0), rainbow(clamp(radius / centreToCorner * glassTintSpread, 0.0, 1.0)),
+                     glassTintStrength);
+    vec3 ghosts = (ghost(bigGhostScale) * bigGhostStrength +
+                   ghost(smallGhostScale) * smallGhostStrength) * glass;
 
-    vec3 ghosts = vec3(0.0);
-    for (int i = 0; i < ghostCount; ++i) {
-        vec2 coord = mirrored + ghostStep * float(i);
-        ghosts += textureLod(highlights, coord, sourceLod).rgb * edgeFade(coord) * ghostStrength;
-    }
+    // The halo: the picture, a little shrunk, seen through a ring around the centre.
+    vec2 haloCoord = 0.5 + (uv - 0.5) * haloScale;
+    float ring = 1.0 - smoothstep(0.0, haloWidth, abs(radius - haloRadius));
+    vec3 split = rainbow(clamp(0.5 - (radius - haloRadius) / (2.0 * haloWidth), 0.0, 1.0));
+    vec3 halo = textureLod(highlights, haloCoord, sourceLod).rgb * edgeFade(haloCoord) * ring *
+                mix(vec3(1.0), split, haloSplitStrength) * haloStrength;
 
-    vec2 haloCoord = mirrored + direction * haloRadius;
-    vec3 halo = splitSample(haloCoord, direction) * edgeFade(haloCoord) * haloStrength;
-
-    // The smallest level of the chain, one texel, is the mean of the whole picture: one unfiltered
-    // fetch reads it.
-    ivec2 size = textureSize(highlights, 0);
-    int smallestLevel = int(log2(float(max(size.x, size.y))) + 0.001);
-    vec3 mean = texelFetch(highlights, ivec2(0), smallestLevel).rgb;
-    float exposure = 1.0 / (1.0 + exposureResponse * max(mean.r, max(mean.g, mean.b)));
-    fragColor = vec4((ghosts * lensTint(uv) + halo) * exposure, 1.0);
+    fragColor = vec4(ghosts + halo, 1.0);
 }

@@ -1,7 +1,8 @@
 #version 330 core
 // Scene objects: the object's texture lit by the low sun along "LightInvDirection" and a sky-tinted
 // ambient, with the shared normal map on unit 20 bending the normal in tangent space. Sun light is
-// scaled by a variance shadow test over the blurred two-moment map on unit 10: soft edges, no acne.
+// scaled by a variance shadow test over the blurred two-moment map on unit 10, read at three points
+// around the pixel's place: soft edges, no acne.
 // With no shadow map bound (shadow mapping switched off) the sun reaches everything.
 
 in vec2 uv;
@@ -31,11 +32,14 @@ const float minVariance = 0.00002;
 // Chebyshev's bound lets light bleed through where two occluders overlap; cutting the lowest part of
 // the bound off and stretching the rest removes that halo at the cost of slightly harder edges.
 const float bleedCut = 0.3;
+// How far from the point, in shadow-map texels, the shadow lookup averages the moments.
+const float lookupSpread = 1.4;
 
-// Highlights roll off towards a ceiling instead of clipping: a sunlit cloud keeps its shape, and
-// only its brightest parts reach the bloom threshold.
-const float shoulderStart = 0.65;
-const float shoulderCeiling = 1.0;
+// Highlights roll off towards a ceiling instead of clipping: a sunlit cloud keeps its shape, its
+// brightest parts reach the bloom threshold (0.8), and none of it reaches the lens flare's (0.95),
+// which only the sun in the sky passes.
+const float shoulderStart = 0.6;
+const float shoulderCeiling = 0.93;
 
 vec3 rollOffHighlights(vec3 colour) {
     float range = shoulderCeiling - shoulderStart;
@@ -53,12 +57,23 @@ float chebyshevUpperBound(vec2 moments, float closeness) {
     return clamp((pMax - bleedCut) / (1.0 - bleedCut), 0.0, 1.0);
 }
 
+// The mean of the blurred moments at three points on a small triangle around the point: the
+// moments filter linearly, so this widens the map's blur, evenly in every direction, for the pixels
+// that read it rather than for every texel of the map.
+vec2 spreadMoments(vec2 coord) {
+    vec2 step = lookupSpread / vec2(textureSize(shadowMap, 0));
+    return (texture(shadowMap, coord + vec2(0.0, 1.0) * step).rg +
+            texture(shadowMap, coord + vec2(-0.8660254, -0.5) * step).rg +
+            texture(shadowMap, coord + vec2(0.8660254, -0.5) * step).rg) /
+           3.0;
+}
+
 float sunVisibility() {
     vec3 coord = shadowCoord.xyz / shadowCoord.w;
     if (any(lessThan(coord, vec3(0.0))) || any(greaterThan(coord, vec3(1.0)))) {
         return 1.0;  // outside the light's shadow volume nothing is known to block it
     }
-    vec2 moments = texture(shadowMap, coord.xy).rg;
+    vec2 moments = spreadMoments(coord.xy);
     if (moments.x <= 0.0 && moments.y <= 0.0) {
         return 1.0;  // an empty unit samples as zero: there is no shadow map this frame
     }

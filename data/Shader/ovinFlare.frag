@@ -1,19 +1,18 @@
 #version 330 core
-// A flare sprite: the glow texture tinted by the flare's "color". Its brightness becomes its
-// coverage, so the dark surround of the glow blends away and only light is added.
+// A flare sprite: white light shaped by the glow texture's alpha. The sprites are blended over the
+// picture (source alpha, one minus source alpha), which moves what lies under them towards their
+// colour. White is the one colour that moves everything only upwards: the sky brightens and the
+// white sun keeps all it has. Any hue below white would dim the sun wherever the sprite covers it,
+// so the flare's "color" is not used here.
 
 in vec2 uv;
 
 uniform sampler2D texture0;
-uniform vec3 color;
 
 out vec4 fragColor;
 
-const float glowStrength = 0.85;
+const float glowStrength = 0.9;
 
 void main() {
-    vec4 glow = texture(texture0, uv);
-    float coverage = clamp(max(glow.r, max(glow.g, glow.b)) * glow.a * glowStrength, 0.0, 1.0);
-    vec3 tint = mix(color, vec3(1.0), 0.25 * glow.r * glow.g * glow.b);
-    fragColor = vec4(tint * glow.rgb, coverage);
+    fragColor = vec4(1.0, 1.0, 1.0, clamp(texture(texture0, uv).a * glowStrength, 0.0, 1.0));
 }

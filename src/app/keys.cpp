@@ -15,8 +15,6 @@ namespace {
 
 constexpr int bloomBlendModeCount = 4;
 constexpr int lensFlareModeCount = 3;
-constexpr int windowCentreX = 800;
-constexpr int windowCentreY = 450;
 
 void applyPolygonMode(bool wireframe) {
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
@@ -50,7 +48,7 @@ void togglePause() {
     } else {
         platform::disable(platform::MOUSE_CURSOR);
     }
-    platform::setMousePos(windowCentreX, windowCentreY);
+    platform::centreMousePos();
 }
 
 }  // namespace

@@ -33,8 +33,6 @@ constexpr int windowHeight = 900;
 constexpr int colourBits = 8;
 constexpr int depthBits = 32;
 constexpr int stencilBits = 8;
-constexpr int windowCentreX = windowWidth / 2;
-constexpr int windowCentreY = windowHeight / 2;
 
 // A zero step (two frames at the same clock tick) makes an infinite rate; the line stays
 // readable and bounded whatever the update left behind.
@@ -103,6 +101,9 @@ std::string format(const char* pattern, Args... args) {
 
 void drawOverlay() {
     TimedPass pass("overlay");
+    // The overlay lies over the picture's 16:9 area, whatever the window's shape.
+    const Viewport area = screenViewport();
+    glViewport(area.x, area.y, area.width, area.height);
     for (const OverlayLine& line : overlayLines(settings, fps, gameWon)) {
         printText(line.text.c_str(), line.x, line.y, line.size);
     }
@@ -118,7 +119,8 @@ void prepareGame() {
     platform::disable(platform::MOUSE_CURSOR);
     setFixedGlState();
     assembleScene();
-    platform::setMousePos(windowCentreX, windowCentreY);
+    // The centre of the window full screen really gave, which steering measures from.
+    platform::centreMousePos();
     createRenderTargets();
 }
 

@@ -70,6 +70,8 @@ void PlayerController::steer(float dt) {
     int x = 0;
     int y = 0;
     platform::getMousePos(&x, &y);
+    // Full screen may settle on another size than the one asked for, after start-up too.
+    platform::getWindowSize(&windowWidth, &windowHeight);
     const int centreX = windowWidth / 2;
     const int centreY = windowHeight / 2;
     platform::setMousePos(centreX, centreY);

@@ -16,7 +16,7 @@ class PlayerController {
     static constexpr int zoomStepLimit = 10;
     static constexpr int noWheelBase = -1;
 
-    // Reads the window size once; the pointer is re-centred on it every step.
+    // Reads the window size; every step reads it again and re-centres the pointer on it.
     PlayerController(Camera* camera, Character* character);
 
     // One step: wheel zoom, mouse yaw and pitch measured from the window centre, walking in the

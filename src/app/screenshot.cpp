@@ -46,7 +46,7 @@ std::string takeScreenshot() {
     }
     int width = 0;
     int height = 0;
-    platform::getWindowSize(&width, &height);
+    platform::getFramebufferSize(&width, &height);
     if (!saveScreenshotPng(path, width, height)) {
         std::cout << "screenshot not written: " << path << std::endl;
         return {};

@@ -139,6 +139,23 @@ void getWindowSize(int* width, int* height) {
     *height = h;
 }
 
+void getFramebufferSize(int* width, int* height) {
+    int w = 0;
+    int h = 0;
+    if (window != nullptr) {
+        glfwGetFramebufferSize(window, &w, &h);
+    }
+    *width = w;
+    *height = h;
+}
+
+void centreMousePos() {
+    int width = 0;
+    int height = 0;
+    getWindowSize(&width, &height);
+    setMousePos(width / 2, height / 2);
+}
+
 int getKey(int key) {
     if (script != nullptr) {
         return key >= 0 && key < ScriptedInput::keyCount ? script->keys[key] : RELEASE;

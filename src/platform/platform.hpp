@@ -34,6 +34,12 @@ void enable(int feature);
 void disable(int feature);
 int getWindowParam(int param);
 void getWindowSize(int* width, int* height);
+// The window's drawable size in pixels: what full screen really gave, which need not be the size
+// asked for (a screen that does not switch modes keeps its own), and on some screens not the
+// window size either. 0 x 0 without a window.
+void getFramebufferSize(int* width, int* height);
+// Puts the pointer at the centre of the window as it is now, where steering measures from.
+void centreMousePos();
 int getKey(int key);
 void getMousePos(int* x, int* y);
 void setMousePos(int x, int y);

@@ -1,5 +1,5 @@
-// The kept frame: one colour renderbuffer the size of the window, copied to and from the back
-// buffer with framebuffer blits. Made on first use, released at shutdown.
+// The kept frame: one colour renderbuffer the size of the window's framebuffer, copied to and
+// from the back buffer with framebuffer blits. Made on first use, released at shutdown.
 #include "render/kept_frame.hpp"
 
 #include <GL/glew.h>
@@ -53,7 +53,7 @@ void copyColour(GLuint from, GLuint to) {
 void keepFinishedFrame() {
     int width = 0;
     int height = 0;
-    platform::getWindowSize(&width, &height);
+    platform::getFramebufferSize(&width, &height);
     if (kept.framebuffer == 0 || width != kept.width || height != kept.height) {
         makeKeptFrame(width, height);
     }

@@ -40,7 +40,17 @@ void drawScreenQuad(GLuint program) {
 
 void beginFullScreenPass(const RenderTarget& target) {
     bindTarget(target);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (target.framebuffer == 0) {
+        // The picture covers its 16:9 area; where the screen has another shape, the bars
+        // around it stay black rather than sky blue.
+        GLfloat clearColour[4] = {};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
 }

@@ -4,6 +4,8 @@
 
 #include <iostream>
 
+#include "platform/platform.hpp"
+
 namespace vantor {
 
 RenderTargets renderTargets;
@@ -105,9 +107,40 @@ void deleteRenderTargets() {
     }
 }
 
+Viewport letterbox(int framebufferWidth, int framebufferHeight) {
+    const long long w = framebufferWidth;
+    const long long h = framebufferHeight;
+    Viewport area;
+    if (w * screenHeight > h * screenWidth) {
+        area.height = framebufferHeight;
+        area.width = static_cast<GLsizei>((h * screenWidth + screenHeight / 2) / screenHeight);
+        area.x = static_cast<GLint>((w - area.width) / 2);
+    } else {
+        area.width = framebufferWidth;
+        area.height = static_cast<GLsizei>((w * screenHeight + screenWidth / 2) / screenWidth);
+        area.y = static_cast<GLint>((h - area.height) / 2);
+    }
+    return area;
+}
+
+Viewport screenViewport() {
+    int width = 0;
+    int height = 0;
+    platform::getFramebufferSize(&width, &height);
+    if (width <= 0 || height <= 0) {
+        return {0, 0, screenWidth, screenHeight};
+    }
+    return letterbox(width, height);
+}
+
 void bindTarget(const RenderTarget& target) {
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    glViewport(0, 0, target.width, target.height);
+    if (target.framebuffer == 0) {
+        const Viewport area = screenViewport();
+        glViewport(area.x, area.y, area.width, area.height);
+    } else {
+        glViewport(0, 0, target.width, target.height);
+    }
 }
 
 }  // namespace vantor

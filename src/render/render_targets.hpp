@@ -31,8 +31,22 @@ constexpr GLsizei screenHeight = 900;
 
 extern RenderTargets renderTargets;
 
-// The default framebuffer, the window, as a target the passes can bind like the others.
+// The default framebuffer, the window, as a target the passes can bind like the others. Binding
+// it sets the viewport to screenViewport(), not to the nominal size given here.
 constexpr RenderTarget screenTarget{0, 0, 0, screenWidth, screenHeight};
+
+struct Viewport {
+    GLint x = 0;
+    GLint y = 0;
+    GLsizei width = 0;
+    GLsizei height = 0;
+};
+
+// The largest rectangle of the images' 16:9 shape centred in a framebuffer of the given size.
+Viewport letterbox(int framebufferWidth, int framebufferHeight);
+// Where the picture goes in the window: the letterbox of the framebuffer full screen really gave
+// (of the nominal 1600 x 900 while no window is open).
+Viewport screenViewport();
 
 // Creates the six targets in role order; an incomplete one is reported and kept in use. Leaves
 // framebuffer 0 bound and no 2D texture bound on the active unit.
@@ -40,7 +54,7 @@ void createRenderTargets();
 // Deletes every framebuffer, colour texture and depth renderbuffer made by createRenderTargets.
 void deleteRenderTargets();
 
-// Binds the target and sets the viewport to its size.
+// Binds the target and sets the viewport to its size, or to screenViewport() for the screen.
 void bindTarget(const RenderTarget& target);
 
 }  // namespace vantor

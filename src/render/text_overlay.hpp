@@ -12,8 +12,9 @@ namespace scene {
 class ShaderProgram;
 }
 
-// Overlay units: x from 0 to 800 and y from 0 to 600 (upwards) cover the window.
-constexpr int overlayWidth = 800;
+// Overlay units: y from 0 to 600 (upwards) spans the picture's height and x starts at its left
+// edge, each unit of x half as wide as one of y (the shape of the font's character cell), so a
+// 16:9 picture is about 2133 units wide. Every line the game prints lies within x <= 800.
 constexpr int overlayHeight = 600;
 
 struct TextOverlay {

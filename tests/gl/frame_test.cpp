@@ -3,20 +3,28 @@
 // cost most of a second in software, so checks share them). Then the render targets, the kept
 // frame of paused frames and the text overlay drawn with the shipped font.
 #include <GL/glew.h>
+#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/character.hpp"
+#include "app/end_platform.hpp"
+#include "app/game_state.hpp"
 #include "app/keys.hpp"
+#include "app/main_loop.hpp"
 #include "app/registry.hpp"
 #include "app/settings.hpp"
 #include "app/world_update.hpp"
+#include "assets/png_writer.hpp"
 #include "assets/shader_program.hpp"
 #include "gl/support/shipped_scene.hpp"
 #include "render/frame.hpp"
@@ -273,12 +281,25 @@ TEST_F(FrameTest, EachSettingChangesThePictureAsItShould) {
     EXPECT_EQ(plain.fact("shadow map", "primitives"), unculled.fact("shadow map", "primitives"))
         << "objects out of view still cast shadows";
 
-    // Each bloom mode lays a glow of its own over the scene and never darkens it.
+    // Each bloom mode has a look of its own: 1 only adds light, 2 warms what the glow covers
+    // towards gold, 3 brightens what is lit and deepens the rest.
+    const auto warmth = [](const Image& image) {
+        long sum = 0;
+        for (std::size_t i = 0; i < image.size(); i += 3) {
+            sum += image[i] - image[i + 2];
+        }
+        return sum / pixelCount;
+    };
     std::vector<Image> modes{plain.image};
     for (int mode = 1; mode < 4; ++mode) {
         settings.bloomBlendMode = mode;
         modes.push_back(drawFrame().image);
-        EXPECT_LT(countBrighter(modes[mode], plain.image, 8), pixelCount / 4) << mode;
+        const int darker = countBrighter(modes[mode], plain.image, 8);
+        const int brighter = countBrighter(plain.image, modes[mode], 8);
+        EXPECT_GT(brighter, 40000) << "bloom mode " << mode << " lights nothing up";
+        EXPECT_EQ(mode == 1 ? darker : 0, 0) << "the glow darkens";
+        EXPECT_EQ(warmth(modes[mode]) > warmth(plain.image) + 10, mode == 2) << mode;
+        EXPECT_EQ(darker > pixelCount / 2, mode == 3) << mode;
         for (int other = 0; other < mode; ++other) {
             EXPECT_GT(countDifferent(modes[mode], modes[other], 4), 2000)
                 << "bloom modes " << mode << " and " << other << " look the same";
@@ -340,6 +361,114 @@ TEST_F(FrameTest, LensFlaresShowOnlyWhileTheLightIsInView) {
     camera.modelMatrix = saved[0];
     camera.inverseModelMatrix = saved[1];
     updateWorld(0.0);
+}
+
+// Reference pictures: views of the shipped game at a fixed camera and time, shrunk to 320 x 180
+// and compared with fixtures/reference where the renderer is the one that made them.
+// scripts/renew_references.sh renews them on purpose (VANTOR_RENEW_REFERENCES);
+// VANTOR_GALLERY=DIR writes every view at full size for scripts/gallery.sh.
+TEST_F(FrameTest, ViewsLookAsTheirReferences) {
+    constexpr int shrink = 5;
+    constexpr double tolerance = 0.004;  // RMS on 0..1, about one level of 255
+    const std::string folder = VANTOR_FIXTURES_DIR "/reference/";
+    const char* gallery = std::getenv("VANTOR_GALLERY");
+    const bool renewing = std::getenv("VANTOR_RENEW_REFERENCES") != nullptr;
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string madeWith;
+    std::getline(std::ifstream(folder + "renderer.txt"), madeWith);
+    if (renewing) {
+        std::ofstream(folder + "renderer.txt") << renderer << "\n";
+    }
+    const bool sameRenderer = renewing || renderer == madeWith;
+    if (!sameRenderer && gallery == nullptr) {
+        GTEST_SKIP() << "skipped: the references were made with " << madeWith;
+    }
+    ilInit();
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
+    const auto shoot = [&](const std::string& name, bool compared) {
+        const Image frame = readWindow();
+        if (gallery != nullptr) {
+            savePixelsPng(std::string(gallery) + "/" + name + ".png", contextWidth,
+                          contextHeight, 3, frame.data());
+        }
+        if (!compared || !sameRenderer) {
+            return;
+        }
+        constexpr int width = contextWidth / shrink, height = contextHeight / shrink;
+        Image small(std::size_t{3} * width * height);
+        std::vector<int> sums(small.size());
+        for (std::size_t i = 0; i < frame.size(); ++i) {
+            const std::size_t pixel = i / 3, x = pixel % contextWidth, y = pixel / contextWidth;
+            sums[((y / shrink) * width + x / shrink) * 3 + i % 3] += frame[i];
+        }
+        for (std::size_t i = 0; i < small.size(); ++i) {
+            small[i] = static_cast<std::uint8_t>(std::lround(sums[i] / double(shrink * shrink)));
+        }
+        const std::string path = folder + name + ".png";
+        if (renewing) {
+            EXPECT_TRUE(savePixelsPng(path, width, height, 3, small.data())) << path;
+            return;
+        }
+        ilBindImage(ilGenImage());
+        ASSERT_TRUE(ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) &&
+                    ilGetInteger(IL_IMAGE_SIZE_OF_DATA) == static_cast<int>(small.size()))
+            << "no reference picture " << path;
+        double sum = 0;
+        for (std::size_t i = 0; i < small.size(); ++i) {
+            sum += std::pow((small[i] - ilGetData()[i]) / 255.0, 2);
+        }
+        EXPECT_LT(std::sqrt(sum / small.size()), tolerance)
+            << name << " looks different from " << path
+            << "; if that is meant, renew the references with scripts/renew_references.sh";
+    };
+    const struct {
+        const char* name;
+        bool towardsSun;  // the sun right of the middle
+        int bloom, lens;
+        bool shadows, wireframe, compared;
+    } views[] = {
+        {"start", false, 1, 2, true, false, true},         {"sun", true, 1, 2, true, false, true},
+        {"shadows_off", false, 1, 2, false, false, false}, {"bloom_0", false, 0, 2, true, false, false},
+        {"bloom_2", false, 2, 2, true, false, false},      {"bloom_3", false, 3, 2, true, false, true},
+        {"sun_bloom_0", true, 0, 2, true, false, false},   {"sun_bloom_2", true, 2, 2, true, false, false},
+        {"sun_bloom_3", true, 3, 2, true, false, false},   {"lens_0", true, 1, 0, true, false, false},
+        {"lens_1", true, 1, 1, true, false, true},         {"wireframe", false, 1, 2, true, true, false},
+    };
+    scene::Camera& camera = *registry.camera;
+    const scene::mat4 saved[2] = {camera.modelMatrix, camera.inverseModelMatrix};
+    for (const auto& view : views) {
+        SCOPED_TRACE(view.name);
+        settings = Settings{};
+        settings.bloomBlendMode = view.bloom;
+        settings.lensFlareMode = view.lens;
+        settings.shadowMapping = view.shadows;
+        settings.wireframe = view.wireframe;
+        camera.modelMatrix = saved[0];
+        camera.inverseModelMatrix = saved[1];
+        if (view.towardsSun) {
+            turnCamera(-32.0f, 20.0f);
+        }
+        updateWorld(0.0);
+        renderFrame();
+        shoot(view.name, view.compared);
+    }
+    // The win: the figure dropped onto the goal from the start view, with frame rate and help.
+    settings = Settings{};
+    settings.showFps = settings.showHelp = true;
+    camera.modelMatrix = saved[0];
+    camera.inverseModelMatrix = saved[1];
+    scene::SceneObject& figure = *registry.character;
+    figure.translate(registry.endPlatform->getModelMatrix().position() -
+                         figure.getModelMatrix().position() + scene::vec3(0, 1.5f, 0),
+                     scene::World);
+    for (int i = 0; i < 60 && !gameWon; ++i) {
+        updateWorld(1.0 / 30.0);
+    }
+    ASSERT_TRUE(gameWon);
+    renderFrame();
+    drawOverlay();
+    shoot("win", true);
 }
 
 using FrameResourcesTest = GlTest;
@@ -428,8 +557,9 @@ struct PixelBox {
 };
 PixelBox overlayBox(int x, int y, int width, int height) {
     const auto ceilDivide = [](int a, int b) { return (a + b - 1) / b; };
-    return {x * contextWidth / overlayWidth, y * contextHeight / overlayHeight,
-            ceilDivide((x + width) * contextWidth, overlayWidth),
+    // A unit of x is half one of y.
+    return {x * contextHeight / (2 * overlayHeight), y * contextHeight / overlayHeight,
+            ceilDivide((x + width) * contextHeight, 2 * overlayHeight),
             ceilDivide((y + height) * contextHeight, overlayHeight)};
 }
 

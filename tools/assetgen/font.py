@@ -12,9 +12,9 @@ GRID = 16
 SUPERSAMPLE = 8
 OUTLINE_RADIUS = 1.5
 OUTLINE_OPACITY = 0.85
-# The overlay draws every cell as a square with no spacing and the screen stretches cells wider
-# than tall, so the glyphs are widened to fill most of the cell instead of leaving wide gaps.
-HORIZONTAL_STRETCH = 2.3
+# The overlay shows each cell half as wide as tall, the shape of this font's own character cell, so
+# the glyphs are drawn twice as wide here and come out in their natural proportions and spacing.
+HORIZONTAL_STRETCH = 2.0
 PRINTABLE = [c for c in range(32, 127)] + [c for c in range(161, 256) if c != 173]
 
 
@@ -39,9 +39,9 @@ def _glyph_coverage(font, code, baseline, advance, stretch, margin):
     ink = np.nonzero(np.asarray(canvas).max(axis=0))[0]
     scale = stretch / SUPERSAMPLE
     if ink.size:
-        # Wide glyphs get less stretch so that their ink and outline stay inside the cell.
+        # The widest glyphs get less stretch so that their ink and outline stay inside the cell.
         reach = max(centre - ink[0], ink[-1] + 1 - centre)
-        scale = min(scale, (CELL / 2.0 - margin) / reach)
+        scale = min(scale, (CELL / 2.0 - margin * stretch) / reach)
     half = CELL / 2.0 / scale
     # Box filtering the supersampled glyph down gives clean coverage and applies the stretch.
     cell = canvas.resize((CELL, CELL), Image.BOX, box=(centre - half, 0, centre + half, size))
@@ -49,18 +49,20 @@ def _glyph_coverage(font, code, baseline, advance, stretch, margin):
 
 
 def _outline(coverage):
+    # Round on screen: as wide here as the glyphs are stretched.
     r = OUTLINE_RADIUS
-    reach = int(np.ceil(r))
-    padded = np.pad(coverage, reach)
+    reach_y = int(np.ceil(r))
+    reach_x = int(np.ceil(r * HORIZONTAL_STRETCH))
+    padded = np.pad(coverage, ((reach_y, reach_y), (reach_x, reach_x)))
     out = np.zeros_like(coverage)
     h, w = coverage.shape
-    for dy in range(-reach, reach + 1):
-        for dx in range(-reach, reach + 1):
-            d = np.hypot(dx, dy)
+    for dy in range(-reach_y, reach_y + 1):
+        for dx in range(-reach_x, reach_x + 1):
+            d = np.hypot(dx / HORIZONTAL_STRETCH, dy)
             weight = np.clip(r + 0.5 - d, 0.0, 1.0)
             if weight <= 0:
                 continue
-            shifted = padded[reach + dy:reach + dy + h, reach + dx:reach + dx + w]
+            shifted = padded[reach_y + dy:reach_y + dy + h, reach_x + dx:reach_x + dx + w]
             out = np.maximum(out, shifted * weight)
     return out
 

@@ -1,6 +1,7 @@
 # Lens-flare sprites: one quad each (in the xy plane, uv 0..1 across it) with a greyscale glow
-# texture whose colour and alpha fall to zero at the edges, so a tinted, blended sprite shows only
-# light: a big soft glow, a small sharp ghost, a hexagonal aperture ghost and a streaky starburst.
+# texture whose colour and alpha fall to zero at the edges, so a blended sprite shows only light: a
+# big soft glow, wider than the sun's disc so that its soft edge lies on the sky around the sun, a
+# small sharp ghost, a hexagonal aperture ghost and a streaky starburst.
 import math
 
 import numpy as np
@@ -12,7 +13,7 @@ SIZE = 256
 SEED = 77
 
 # model file stem -> (half size of the quad in world units, texture painter)
-HALF_SIZES = {"bigGlow": 3.0, "smallGlow": 0.8, "hexaGlow": 1.5, "shinyGlow": 1.2}
+HALF_SIZES = {"bigGlow": 7.0, "smallGlow": 0.8, "hexaGlow": 1.5, "shinyGlow": 1.2}
 
 
 def _polar():

@@ -1,5 +1,6 @@
-# Preview of the overlay font as the game shows it: 800 x 600 overlay units stretched onto a
-# 1600 x 900 window, over a sky-like gradient. Writes /tmp/assetgen-preview/font_*.png.
+# Preview of the overlay font as the game shows it on a 1600 x 900 window: 600 overlay units up the
+# height and each unit of x half as wide, over a sky-like gradient. Writes
+# /tmp/assetgen-preview/font_*.png.
 import pathlib
 import sys
 
@@ -18,7 +19,8 @@ def load_font(path):
 
 def print_text(screen, atlas, text, x, y, size):
     cell = atlas.width // 16
-    sx, sy = 1600 / 800, 900 / 600
+    sy = 900 / 600
+    sx = sy / 2
     for i, ch in enumerate(text):
         c = ord(ch)
         glyph = atlas.crop(((c % 16) * cell, (c // 16) * cell, (c % 16 + 1) * cell, (c // 16 + 1) * cell))
@@ -37,7 +39,7 @@ def main():
     bg[..., 1] = (170 + 70 * t)
     bg[..., 2] = 250
     bg[..., 3] = 255
-    bg[600:, 800:, :3] = 255
+    bg[600:, 250:900, :3] = 255  # under the "over white" line
     screen = Image.fromarray(bg, "RGBA")
     print_text(screen, atlas, "FPS: 59.94", 0, 0, 15)
     lines = ["Help (F1): on", "Show FPS (F2): on", "Wireframe (F3): off", "Bilinear Texture (F4): on",
