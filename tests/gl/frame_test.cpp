@@ -80,7 +80,7 @@ int countBrighter(const Image& a, const Image& b, int margin) {
 struct Frame : PassTimer {
     Names passes;
     std::map<std::string, double> facts;  // "pass/fact"
-    std::vector<GLuint> drawnInto;  // framebuffers, as each pass reported them
+    std::vector<GLuint> drawnInto;        // framebuffers, as each pass reported them
     Image image;
     GLuint query = 0;
 
@@ -234,14 +234,14 @@ TEST_F(FrameTest, EveryPassRunsInOrderWithItsUnitsCountsAndThresholds) {
         {"unit1", t.brightBlur.texture}, {"combine.uInputTex", 0}, {"combine.uLensFlareTex", 1}});
     // clang-format on
     // What each pass drew, as a pass dump would save it; each blur step is one.
-    std::vector<GLuint> drawn{t.shadow.framebuffer, t.shadowBlur.framebuffer,
-                              t.shadow.framebuffer, t.scene.framebuffer, t.bright.framebuffer};
+    std::vector<GLuint> drawn{t.shadow.framebuffer, t.shadowBlur.framebuffer, t.shadow.framebuffer,
+                              t.scene.framebuffer, t.bright.framebuffer};
     for (int step = 0; step < 4; ++step) {
         drawn.insert(drawn.end(), {t.brightBlur.framebuffer, t.bright.framebuffer});
     }
-    drawn.insert(drawn.end(), {t.compose.framebuffer, t.bright.framebuffer,
-                               t.brightBlur.framebuffer, t.bright.framebuffer,
-                               t.brightBlur.framebuffer, 0});
+    drawn.insert(drawn.end(),
+                 {t.compose.framebuffer, t.bright.framebuffer, t.brightBlur.framebuffer,
+                  t.bright.framebuffer, t.brightBlur.framebuffer, 0});
     EXPECT_EQ(frame.drawnInto, drawn);
 
     // While F4 or F5 is held, each drawn object re-filters the texture the previous one left
@@ -389,8 +389,8 @@ TEST_F(FrameTest, ViewsLookAsTheirReferences) {
     const auto shoot = [&](const std::string& name, bool compared) {
         const Image frame = readWindow();
         if (gallery != nullptr) {
-            savePixelsPng(std::string(gallery) + "/" + name + ".png", contextWidth,
-                          contextHeight, 3, frame.data());
+            savePixelsPng(std::string(gallery) + "/" + name + ".png", contextWidth, contextHeight,
+                          3, frame.data());
         }
         if (!compared || !sameRenderer) {
             return;
@@ -428,12 +428,20 @@ TEST_F(FrameTest, ViewsLookAsTheirReferences) {
         int bloom, lens;
         bool shadows, wireframe, compared;
     } views[] = {
-        {"start", false, 1, 2, true, false, true},         {"sun", true, 1, 2, true, false, true},
-        {"shadows_off", false, 1, 2, false, false, false}, {"bloom_0", false, 0, 2, true, false, false},
-        {"bloom_2", false, 2, 2, true, false, false},      {"bloom_3", false, 3, 2, true, false, true},
-        {"sun_bloom_0", true, 0, 2, true, false, false},   {"sun_bloom_2", true, 2, 2, true, false, false},
-        {"sun_bloom_3", true, 3, 2, true, false, false},   {"lens_0", true, 1, 0, true, false, false},
-        {"lens_1", true, 1, 1, true, false, true},         {"wireframe", false, 1, 2, true, true, false},
+        // clang-format off
+        {"start", false, 1, 2, true, false, true},
+        {"sun", true, 1, 2, true, false, true},
+        {"shadows_off", false, 1, 2, false, false, false},
+        {"bloom_0", false, 0, 2, true, false, false},
+        {"bloom_2", false, 2, 2, true, false, false},
+        {"bloom_3", false, 3, 2, true, false, true},
+        {"sun_bloom_0", true, 0, 2, true, false, false},
+        {"sun_bloom_2", true, 2, 2, true, false, false},
+        {"sun_bloom_3", true, 3, 2, true, false, false},
+        {"lens_0", true, 1, 0, true, false, false},
+        {"lens_1", true, 1, 1, true, false, true},
+        {"wireframe", false, 1, 2, true, true, false},
+        // clang-format on
     };
     scene::Camera& camera = *registry.camera;
     const scene::mat4 saved[2] = {camera.modelMatrix, camera.inverseModelMatrix};

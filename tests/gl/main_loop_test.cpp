@@ -3,10 +3,20 @@
 // what the function keys change in the GL state.
 #include "app/main_loop.hpp"
 
+#include <GL/glew.h>
+// After the extension loader, which must come first.
+#include <GLFW/glfw3.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
 #include "app/game_state.hpp"
 #include "app/keys.hpp"
 #include "app/settings.hpp"
 #include "gl/support/shipped_scene.hpp"
+#include "platform/platform.hpp"
+#include "render/frame.hpp"
 
 namespace vantor::test {
 namespace {
@@ -70,6 +80,48 @@ TEST_F(MainLoop, F3DrawsLinesThenFillsAgainAndF9FirstTurnsBlendingOffThenOn) {
         EXPECT_EQ(glIsEnabled(GL_BLEND), polygonMode == GL_FILL);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A screen of another shape, as full screen gives where no mode switch happens: the picture and
+// the overlay keep to the largest 16:9 area in the middle, black bars above and below, and a
+// pause puts the pointer in the middle of the window.
+TEST_F(MainLoop, OnATallerScreenThePictureAndOverlayKeepTheirShapeBetweenBlackBars) {
+    constexpr int width = 1920, height = 1200, bar = 60;
+    glfwSetWindowSize(glfwGetCurrentContext(), width, height);
+    int shown[2] = {};
+    platform::getFramebufferSize(&shown[0], &shown[1]);
+    ASSERT_EQ(shown[1], height) << "the X server kept the window at its size";
+    // Rows [from, to) of the window's left 120 pixels.
+    const auto rows = [](int from, int to) {
+        std::vector<std::uint8_t> pixels(std::size_t{3} * 120 * (to - from));
+        glReadPixels(0, from, 120, to - from, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    const auto changed = [](const std::vector<std::uint8_t>& a,
+                            const std::vector<std::uint8_t>& b) {
+        int count = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            count += std::abs(a[i] - b[i]) > 40;
+        }
+        return count;
+    };
+    renderFrame();
+    const auto picture = rows(bar, 2 * bar);
+    const std::vector<std::uint8_t> black(std::size_t{3} * 120 * bar);
+    EXPECT_GT(changed(picture, black), 10000) << "the picture left its area";
+    settings.showFps = true;
+    renderFrame();
+    drawOverlay();
+    EXPECT_EQ(changed(rows(0, bar), black) + changed(rows(height - bar, height), black), 0)
+        << "the bars are not black";
+    EXPECT_GT(changed(rows(bar, 2 * bar), picture), 1000)
+        << "the frame rate is not at the picture's foot";
+    input().press('P');
+    handleKeys();
+    EXPECT_TRUE(input().mouseX == width / 2 && input().mouseY == height / 2);
+    handleKeys();
+    input().releaseAll();
+    glfwSetWindowSize(glfwGetCurrentContext(), 1600, 900);
 }
 
 }  // namespace

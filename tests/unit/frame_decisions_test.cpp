@@ -12,6 +12,7 @@
 #include "app/main_loop.hpp"
 #include "render/frame.hpp"
 #include "render/passes.hpp"
+#include "render/render_targets.hpp"
 #include "render/text_overlay.hpp"
 
 namespace vantor {
@@ -112,6 +113,28 @@ TEST(FrameDecisions, TheTextureSwitchPicksTheFilterTheMipmapSwitchTheLevelBlend)
         EXPECT_EQ(chosen.magnification, row[2]) << row[0] << row[1];
         EXPECT_EQ(chosen.minification, row[3]) << row[0] << row[1];
     }
+}
+
+// The picture keeps its 16:9 shape on any screen: centred, as large as fits, black bars beside
+// or above it. Without a window the nominal size stands.
+TEST(Letterbox, TheLargest16By9AreaCentredOnTheScreen) {
+    const struct {
+        int width, height, x, y, areaWidth, areaHeight;
+    } screens[] = {
+        {1600, 900, 0, 0, 1600, 900},     {1920, 1080, 0, 0, 1920, 1080},
+        {1280, 720, 0, 0, 1280, 720},     {1920, 1200, 0, 60, 1920, 1080},
+        {2560, 1080, 320, 0, 1920, 1080}, {1280, 1024, 0, 152, 1280, 720},
+        {1366, 768, 0, 0, 1365, 768},
+    };
+    for (const auto& s : screens) {
+        const Viewport area = letterbox(s.width, s.height);
+        EXPECT_EQ(std::vector<int>({area.x, area.y, area.width, area.height}),
+                  std::vector<int>({s.x, s.y, s.areaWidth, s.areaHeight}))
+            << s.width << "x" << s.height;
+    }
+    const Viewport nominal = screenViewport();
+    EXPECT_EQ(std::vector<int>({nominal.x, nominal.y, nominal.width, nominal.height}),
+              std::vector<int>({0, 0, 1600, 900}));
 }
 
 }  // namespace
