@@ -19,7 +19,8 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 rm -f "$out"/*.png
 # A look that differs from the references fails the test's comparison, not the pictures.
-VANTOR_GALLERY=$out "$suite" --gtest_filter=FrameTest.ViewsLookAsTheirReferences --gtest_brief=1 >/dev/null ||
+VANTOR_GALLERY=$out "$suite" --gtest_filter=FrameTest.ViewsLookAsTheirReferences \
+    --gtest_brief=1 >/dev/null ||
     echo "gallery: the pictures differ from the references (scripts/renew_references.sh)"
 for name in start sun shadows_off bloom_0 bloom_2 bloom_3 sun_bloom_0 sun_bloom_2 sun_bloom_3 \
     lens_0 lens_1 wireframe win; do

@@ -10,6 +10,7 @@ suite=$(cd "${1:-$root/build-test}" && pwd)/tests/gl_frame_test
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1600x900x24" "$0" "$@"
 fi
-VANTOR_RENEW_REFERENCES=1 "$suite" --gtest_filter=FrameTest.ViewsLookAsTheirReferences --gtest_brief=1
+VANTOR_RENEW_REFERENCES=1 "$suite" --gtest_filter=FrameTest.ViewsLookAsTheirReferences \
+    --gtest_brief=1
 echo "renewed for $(cat "$root/tests/fixtures/reference/renderer.txt"):"
 git -C "$root" status --short tests/fixtures/reference
