@@ -2,8 +2,8 @@
 # Installs what is missing, builds Vantor and its tests with warnings as errors, and runs every
 # test (unit, gl, e2e, the fault matrix among them) under one Xvfb; then the unit suites, the
 # loaders' GL suites and a short game run under the sanitizers, half a minute of fuzzing the level
-# parser, and a short soak. A failed check is never run again (only a game that the X server
-# refused to connect starts again: tests/e2e/e2e_lib.sh).
+# parser, and a short soak. A failed check is never run again: only a connection that the X server
+# refused is asked for again (tests/e2e/e2e_lib.sh, tests/gl/support/gl_test.cpp).
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/deps.sh" test
