@@ -11,6 +11,11 @@
 
 namespace vantor::platform {
 
+// Key codes go to the window library unchanged: ours must be its own.
+static_assert(KEY_SPACE == GLFW_KEY_SPACE && KEY_ESC == GLFW_KEY_ESCAPE && KEY_F1 == GLFW_KEY_F1 &&
+                  KEY_F12 == GLFW_KEY_F12 && PRESS == GLFW_PRESS && RELEASE == GLFW_RELEASE,
+              "the game's key codes must be the window library's");
+
 namespace {
 
 GLFWwindow* window = nullptr;
