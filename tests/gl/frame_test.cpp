@@ -363,6 +363,31 @@ TEST_F(FrameTest, LensFlaresShowOnlyWhileTheLightIsInView) {
     updateWorld(0.0);
 }
 
+// One lit texel in a cleared shadow map: the blur's two steps, each one fetch on a texel corner,
+// weigh it and its neighbours 1 2 1 in each direction, centred where it was.
+TEST_F(FrameTest, TheShadowBlurSpreadsEachMomentOverThreeByThreeTexels) {
+    constexpr int size = shadowMapSize, centre = 800;
+    std::vector<GLfloat> moments(std::size_t{2} * size * size);
+    const auto at = [](int x, int y) { return (std::size_t(y) * size + x) * 2; };
+    moments[at(centre, centre)] = 16;
+    moments[at(centre, centre) + 1] = 32;
+    glBindTexture(GL_TEXTURE_2D, renderTargets.shadow.texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RG, GL_FLOAT, moments.data());
+    glDisable(GL_DEPTH_TEST);  // as the shadow map's drawing leaves it
+    glDisable(GL_CULL_FACE);
+    blurShadowMap();
+    glBindTexture(GL_TEXTURE_2D, renderTargets.shadow.texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RG, GL_FLOAT, moments.data());
+    for (int y = centre - 3; y <= centre + 3; ++y) {
+        for (int x = centre - 3; x <= centre + 3; ++x) {
+            const int dx = std::abs(x - centre), dy = std::abs(y - centre);
+            const float weight = dx > 1 || dy > 1 ? 0.0f : float((2 - dx) * (2 - dy));
+            EXPECT_NEAR(moments[at(x, y)], weight, 0.05) << x << "," << y;
+            EXPECT_NEAR(moments[at(x, y) + 1], 2 * weight, 0.1) << x << "," << y;
+        }
+    }
+}
+
 // Reference pictures: views of the shipped game at a fixed camera and time, shrunk to 320 x 180
 // and compared with fixtures/reference where the renderer is the one that made them.
 // scripts/renew_references.sh renews them on purpose (VANTOR_RENEW_REFERENCES);
