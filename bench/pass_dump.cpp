@@ -7,10 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <utility>
-
-#include <filesystem>
 
 #include "app/character.hpp"
 #include "app/main_loop.hpp"
