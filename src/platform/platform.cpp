@@ -29,9 +29,24 @@ struct FramebufferHints {
 };
 FramebufferHints hints;
 
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+// As the window system last reported them: asking it costs a round trip, and the frame needs them
+// several times.
+Size windowSize;
+Size framebufferSize;
+
 // Callbacks only record state; the game reads it once per frame.
 void onScroll(GLFWwindow*, double, double yOffset) {
     wheelPosition += yOffset;
+}
+void onWindowSize(GLFWwindow*, int width, int height) {
+    windowSize = {width, height};
+}
+void onFramebufferSize(GLFWwindow*, int width, int height) {
+    framebufferSize = {width, height};
 }
 
 void applyContextHints() {
@@ -46,6 +61,10 @@ void attachWindow(GLFWwindow* created) {
     wheelPosition = 0.0;
     glfwMakeContextCurrent(window);
     glfwSetScrollCallback(window, onScroll);
+    glfwGetWindowSize(window, &windowSize.width, &windowSize.height);
+    glfwGetFramebufferSize(window, &framebufferSize.width, &framebufferSize.height);
+    glfwSetWindowSizeCallback(window, onWindowSize);
+    glfwSetFramebufferSizeCallback(window, onFramebufferSize);
 }
 
 }  // namespace
@@ -135,23 +154,15 @@ int getWindowParam(int param) {
 }
 
 void getWindowSize(int* width, int* height) {
-    int w = 0;
-    int h = 0;
-    if (window != nullptr) {
-        glfwGetWindowSize(window, &w, &h);
-    }
-    *width = w;
-    *height = h;
+    const Size size = window != nullptr ? windowSize : Size{};
+    *width = size.width;
+    *height = size.height;
 }
 
 void getFramebufferSize(int* width, int* height) {
-    int w = 0;
-    int h = 0;
-    if (window != nullptr) {
-        glfwGetFramebufferSize(window, &w, &h);
-    }
-    *width = w;
-    *height = h;
+    const Size size = window != nullptr ? framebufferSize : Size{};
+    *width = size.width;
+    *height = size.height;
 }
 
 void centreMousePos() {

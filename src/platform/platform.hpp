@@ -33,10 +33,12 @@ void setWindowTitle(const char* title);
 void enable(int feature);
 void disable(int feature);
 int getWindowParam(int param);
+// The window's size as the window system last reported it (a change arrives with the events that
+// swapBuffers polls); 0 x 0 without a window.
 void getWindowSize(int* width, int* height);
-// The window's drawable size in pixels: what full screen really gave, which need not be the size
-// asked for (a screen that does not switch modes keeps its own), and on some screens not the
-// window size either. 0 x 0 without a window.
+// The window's drawable size in pixels, reported the same way: what full screen really gave, which
+// need not be the size asked for (a screen that does not switch modes keeps its own), and on some
+// screens not the window size either. 0 x 0 without a window.
 void getFramebufferSize(int* width, int* height);
 // Puts the pointer at the centre of the window as it is now, where steering measures from.
 void centreMousePos();

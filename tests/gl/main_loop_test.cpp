@@ -87,10 +87,17 @@ TEST_F(MainLoop, F3DrawsLinesThenFillsAgainAndF9FirstTurnsBlendingOffThenOn) {
 // pause puts the pointer in the middle of the window.
 TEST_F(MainLoop, OnATallerScreenThePictureAndOverlayKeepTheirShapeBetweenBlackBars) {
     constexpr int width = 1920, height = 1200, bar = 60;
-    glfwSetWindowSize(glfwGetCurrentContext(), width, height);
-    int shown[2] = {};
-    platform::getFramebufferSize(&shown[0], &shown[1]);
-    ASSERT_EQ(shown[1], height) << "the X server kept the window at its size";
+    // Resizes the hidden window; the game sees the new height once it arrives with the events.
+    const auto resize = [](int toWidth, int toHeight) {
+        glfwSetWindowSize(glfwGetCurrentContext(), toWidth, toHeight);
+        int shown[2] = {};
+        for (int wait = 0; wait < 50 && shown[1] != toHeight; ++wait) {
+            glfwWaitEventsTimeout(0.1);
+            platform::getFramebufferSize(&shown[0], &shown[1]);
+        }
+        return shown[1];
+    };
+    ASSERT_EQ(resize(width, height), height) << "the X server kept the window at its size";
     // Rows [from, to) of the window's left 120 pixels.
     const auto rows = [](int from, int to) {
         std::vector<std::uint8_t> pixels(std::size_t{3} * 120 * (to - from));
@@ -121,7 +128,7 @@ TEST_F(MainLoop, OnATallerScreenThePictureAndOverlayKeepTheirShapeBetweenBlackBa
     EXPECT_TRUE(input().mouseX == width / 2 && input().mouseY == height / 2);
     handleKeys();
     input().releaseAll();
-    glfwSetWindowSize(glfwGetCurrentContext(), 1600, 900);
+    resize(1600, 900);
 }
 
 }  // namespace
