@@ -28,8 +28,9 @@ namespace {
 constexpr int greyLevels = 255;
 
 bool holdsMoments(const RenderTarget& target) {
-    return target.framebuffer == renderTargets.shadow.framebuffer ||
-           target.framebuffer == renderTargets.shadowBlur.framebuffer;
+    const RenderTargets& t = renderTargets;
+    return target.texture == t.shadow.texture || target.texture == t.shadowBlur.texture ||
+           target.texture == t.shadowSoft.texture;
 }
 
 // The first moment, closeness to the light, stretched so that the nearest texel is white and the

@@ -1,7 +1,8 @@
 #version 330 core
 // Adds the lens-flare features to the finished image. The picture may be drawn into a larger or
-// smaller screen than the images, so both are read by their texture coordinate, at the nearest
-// texel: exact where the sizes match, and as cheap as a fetch gets.
+// smaller screen than the images, so both are read by their texture coordinate: the image at its
+// nearest texel, exact where the sizes match and as cheap as a fetch gets; the features, drawn at
+// a quarter of the picture's size, magnified by a bilinear fetch.
 
 in vec2 uv;
 
@@ -12,10 +13,8 @@ out vec4 fragColor;
 
 const float flareStrength = 1.0;
 
-vec3 nearest(sampler2D image) {
-    return texelFetch(image, ivec2(uv * vec2(textureSize(image, 0))), 0).rgb;
-}
-
 void main() {
-    fragColor = vec4(nearest(uInputTex) + nearest(uLensFlareTex) * flareStrength, 1.0);
+    vec3 image = texelFetch(uInputTex, ivec2(uv * vec2(textureSize(uInputTex, 0))), 0).rgb;
+    vec3 features = textureLod(uLensFlareTex, uv, 0.0).rgb;
+    fragColor = vec4(image + features * flareStrength, 1.0);
 }

@@ -32,8 +32,9 @@ const float minVariance = 0.00002;
 // Chebyshev's bound lets light bleed through where two occluders overlap; cutting the lowest part of
 // the bound off and stretching the rest removes that halo at the cost of slightly harder edges.
 const float bleedCut = 0.3;
-// How far from the point, in shadow-map texels, the shadow lookup averages the moments.
-const float lookupSpread = 1.4;
+// How far from the point, in texels of the blurred map (half the size of the map the light sees),
+// the shadow lookup averages the moments.
+const float lookupSpread = 0.7;
 
 // Highlights roll off towards a ceiling instead of clipping: a sunlit cloud keeps its shape, its
 // brightest parts reach the bloom threshold (0.8), and none of it reaches the lens flare's (0.95),

@@ -9,7 +9,7 @@
 // of a sunlit cloud must not make the cloud flare like the sun.
 // The picture may be drawn into a larger or smaller screen than the images, so they are read by
 // their texture coordinate: the scene at its nearest texel, exact where the sizes match and as cheap
-// as it gets, the glow filtered at a small level of its image.
+// as it gets, the glow filtered at the small level of its image where the bloom blur left it.
 
 in vec2 uv;
 
@@ -20,14 +20,15 @@ uniform int BlendMode;
 out vec4 fragColor;
 
 const vec3 lumaWeights = vec3(0.2126, 0.7152, 0.0722);
-const float additiveGain = 3.2;
-const float screenGain = 3.4;
+const float additiveGain = 4.64;
+const float screenGain = 4.93;
 const vec3 screenTint = vec3(1.0, 0.74, 0.42);
-// The glow is read from a small level of its image: smoother, and one fetch serves every mode.
-const float glowLod = 4.0;
-const float softLightGain = 3.0;
+// The bloom blur leaves the glow at 1/16 of the picture's size: level 2 of the quarter-size bright
+// image. One smooth fetch there serves every mode.
+const float glowLod = 2.0;
+const float softLightGain = 4.35;
 // Where the glow is weaker than this, soft light darkens.
-const float softLightPivot = 0.12;
+const float softLightPivot = 0.083;
 // Just under the lens flare's threshold.
 const float lensCeiling = 0.94;
 

@@ -1,16 +1,13 @@
 #version 330 core
-// Horizontal half of a separable blur over "texelSize", in one bilinear fetch: every fetch is paid at
-// every pixel of the target, and a shader with a branch or a loop pays for more than it runs here.
-// "mipMap" picks the level to read.
-// - At level 0 (the shadow map, blurred into a target of its own size) the fetch lies on a texel
-//   corner, half a texel back in both directions, where bilinear filtering averages two by two
-//   texels. The vertical pass before did the same half a texel forward, so the two passes together
-//   weigh three by three texels 1 2 1 in each direction, centred on the texel; the scene's shadow
-//   lookup widens that further.
-// - At a smaller level (bloom and lens flare) half a texel of level 0 falls well within one texel
-//   of the level, where bilinear filtering is linear in the position: any symmetric set of taps
-//   that close sums to this one fetch, and the glow's width comes from the level itself and its
-//   rebuild.
+// Horizontal step of a separable blur: the mean of two bilinear fetches half a texel either side of
+// the pixel along x. "mipMap" is the step's level of the full picture's size, whose texel
+// "texelSize" is; the source may itself be smaller than the picture, so the level read within it
+// is "mipMap" less the levels it lies below the picture.
+// - Where the target has the size of the level it reads (bloom and lens flare, drawn into the same
+//   level of the other bright image), the fetches weigh three texels 1 2 1.
+// - Where the target has half the columns of the source (the shadow map, at its own size), each
+//   pixel covers two texels and the fetches land on their centres: their mean, which halves the
+//   map without leaving any texel out.
 
 in vec2 uv;
 
@@ -21,6 +18,9 @@ uniform int mipMap;
 out vec4 fragColor;
 
 void main() {
-    vec2 offset = mipMap == 0 ? vec2(-0.5, -0.5) : vec2(0.5, 0.0);
-    fragColor = textureLod(toBlur, uv + offset * texelSize, float(mipMap));
+    float levelsBelow = round(log2(1.0 / (texelSize * float(textureSize(toBlur, 0).x))));
+    int level = mipMap - int(levelsBelow);
+    vec2 halfTexel = vec2(0.5 / float(textureSize(toBlur, level).x), 0.0);
+    fragColor = 0.5 * (textureLod(toBlur, uv - halfTexel, float(level)) +
+                       textureLod(toBlur, uv + halfTexel, float(level)));
 }

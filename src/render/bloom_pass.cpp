@@ -1,5 +1,6 @@
 // Bloom chain. Reads the scene image. Writes its highlights above the bloom threshold, blurred wide
-// by eight alternating passes over a small mip level, into the bright target for the composition.
+// by eight alternating passes at 1/16 of the picture's size, into that level of the bright image
+// for the composition.
 #include "render/pass_timer.hpp"
 #include "render/passes.hpp"
 

@@ -19,7 +19,7 @@ void composeScene(const RenderTarget& target) {
     glUseProgram(program);
     bindTexture(0, renderTargets.scene.texture);
     setUniform(program, "postProTexture", 0);
-    bindTexture(1, renderTargets.bright.texture);
+    bindTexture(1, renderTargets.bright[0].texture);
     setUniform(program, "bloomTexture", 1);
     setUniform(program, "BlendMode", settings.bloomBlendMode);
     drawScreenQuad(program);

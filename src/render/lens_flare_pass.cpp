@@ -1,6 +1,6 @@
 // Screen-space lens flare. Reads the composed image. Keeps only its brightest light, blurs it
-// over a small mip level, turns it into ghosts, a halo and colour fringes, and writes the composed
-// image with those features added to the screen.
+// at 1/32 of the picture's size, turns it into ghosts, a halo and colour fringes in a quarter-size
+// image, and writes the composed image with those features added to the screen.
 #include <GL/glew.h>
 
 #include "app/registry.hpp"
@@ -17,15 +17,16 @@ constexpr float lensThreshold = 0.95f;
 constexpr int lensBlurPasses = 2;
 constexpr int lensMipLevel = 5;
 
-// Ghosts and halo from the blurred highlights, into the blur target.
+// Ghosts and halo from the blurred highlights, which the blur left at its level of the bright
+// image, into the blur image: smooth features that the combination magnifies.
 void drawFlareFeatures() {
-    beginFullScreenPass(renderTargets.brightBlur);
+    const RenderTarget& features = renderTargets.brightBlur[0];
+    beginFullScreenPass(features);
     const GLuint program = registry.lensFlareShader->program;
     glUseProgram(program);
-    bindTexture(0, renderTargets.bright.texture);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    bindTexture(0, renderTargets.bright[0].texture);
     drawScreenQuad(program);
-    reportDrawn(renderTargets.brightBlur);
+    reportDrawn(features);
 }
 
 void combineOntoScreen() {
@@ -34,7 +35,7 @@ void combineOntoScreen() {
     glUseProgram(program);
     bindTexture(0, renderTargets.compose.texture);
     setUniform(program, "uInputTex", 0);
-    bindTexture(1, renderTargets.brightBlur.texture);
+    bindTexture(1, renderTargets.brightBlur[0].texture);
     setUniform(program, "uLensFlareTex", 1);
     drawScreenQuad(program);
     reportDrawn(screenTarget);

@@ -1,5 +1,6 @@
 // The full-screen steps that bloom and the screen-space lens flare share: the bright pass, which
-// keeps what lies above a threshold, and the ping-pong blur between the two bright targets.
+// keeps what lies above a threshold in a quarter-size image, and the ping-pong blur between the
+// two bright images, in place at the small level it reads.
 #include <GL/glew.h>
 
 #include "app/registry.hpp"
@@ -16,20 +17,21 @@ namespace {
 constexpr float horizontalTexelSize = 1.0f / screenWidth;
 constexpr float verticalTexelSize = 1.0f / screenHeight;
 
-// Reads the source at the given mip level, rebuilt from its current image first.
-void blurPass(const scene::ShaderProgram& shader, const RenderTarget& source,
-              const RenderTarget& target, float texelSize, int mipLevel) {
+// One blur step at the level "mipMap" of the picture's size: the shader reads the source there,
+// and the step draws into the same level of the target image.
+void blurPass(const scene::ShaderProgram& shader, const BrightLevels& source,
+              const BrightLevels& target, float texelSize, int mipLevel) {
+    const RenderTarget& level = target[mipLevel - brightShrinkLevels];
     const GLuint program = shader.program;
     glUseProgram(program);
-    bindTarget(target);
+    bindTarget(level);
     glClear(GL_COLOR_BUFFER_BIT);
     setUniform(program, "mipMap", mipLevel);
     setUniform(program, "toBlur", 0);
-    bindTexture(0, source.texture);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    bindTexture(0, source[0].texture);
     setUniform(program, "texelSize", texelSize);
     drawScreenQuad(program);
-    reportDrawn(target);
+    reportDrawn(level);
 }
 
 }  // namespace
@@ -55,17 +57,21 @@ void beginFullScreenPass(const RenderTarget& target) {
     glDisable(GL_CULL_FACE);
 }
 
-// Leaves the highlights of the source in the bright target, with the source's mipmaps rebuilt.
+// Leaves the highlights of the source in the bright image, a quarter of its size, with the levels
+// below rebuilt for the blur that reads them. Nothing reads the source's own levels: they are not
+// rebuilt.
 void runBrightPass(const RenderTarget& source, float threshold) {
-    beginFullScreenPass(renderTargets.bright);
+    const RenderTarget& bright = renderTargets.bright[0];
+    beginFullScreenPass(bright);
     const GLuint program = registry.brightPassShader->program;
     glUseProgram(program);
     setUniform(program, "postProTexture", 0);
     bindTexture(0, source.texture);
-    glGenerateMipmap(GL_TEXTURE_2D);
     setUniform(program, "threshold", threshold);
     drawScreenQuad(program);
-    reportDrawn(renderTargets.bright);
+    bindTexture(0, bright.texture);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    reportDrawn(bright);
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, screenWidth, screenHeight);
@@ -73,16 +79,15 @@ void runBrightPass(const RenderTarget& source, float threshold) {
     glDisable(GL_CULL_FACE);
 }
 
-// Even passes blur the bright image horizontally into the blur target, odd passes blur that back
-// vertically; with an even count the result ends in the bright target.
+// Even passes blur the bright image horizontally into the blur image, odd passes blur that back
+// vertically; with an even count the result ends in the bright image, at the pass's level.
 void runBlurPasses(int count, int mipLevel) {
+    const RenderTargets& t = renderTargets;
     for (int i = 0; i < count; ++i) {
         if (i % 2 == 0) {
-            blurPass(*registry.blurXShader, renderTargets.bright, renderTargets.brightBlur,
-                     horizontalTexelSize, mipLevel);
+            blurPass(*registry.blurXShader, t.bright, t.brightBlur, horizontalTexelSize, mipLevel);
         } else {
-            blurPass(*registry.blurYShader, renderTargets.brightBlur, renderTargets.bright,
-                     verticalTexelSize, mipLevel);
+            blurPass(*registry.blurYShader, t.brightBlur, t.bright, verticalTexelSize, mipLevel);
         }
     }
 }

@@ -2,7 +2,9 @@
 // when the window changes.
 #include "render/render_targets.hpp"
 
+#include <algorithm>
 #include <iostream>
+#include <vector>
 
 #include "platform/platform.hpp"
 
@@ -20,7 +22,8 @@ struct TextureFormat {
 };
 
 // The shadow map is blurred like an image and read with plain bilinear filtering: it has no
-// mipmaps. The RGB images get theirs from the passes that read them at lower levels.
+// mipmaps. The RGB images have theirs allocated, and the bright images get their levels' content
+// from the bright passes and the blurs.
 constexpr TextureFormat shadowMoments{GL_RG32F, GL_RG, GL_LINEAR, true};
 constexpr TextureFormat sceneImage{GL_RGB, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, false};
 constexpr TextureFormat postImage{GL_RGB, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, true};
@@ -30,24 +33,30 @@ enum class Depth { None, Renderbuffer };
 const char* const shadowFailure = "GL_FRAMEBUFFER_COMPLETE failed for blur FBO, CANNOT use FBO";
 const char* const imageFailure = "GL_FRAMEBUFFER_COMPLETE failed for bloom FBO, CANNOT use FBO";
 
-void defineTexture(RenderTarget& target, const TextureFormat& format) {
-    glGenTextures(1, &target.texture);
-    glBindTexture(GL_TEXTURE_2D, target.texture);
+GLuint defineTexture(GLsizei width, GLsizei height, const TextureFormat& format, int maxLevel) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, format.minFilter);
     if (format.clampToEdge) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, format.internalFormat, target.width, target.height, 0,
-                 format.format, GL_UNSIGNED_BYTE, nullptr);
+    if (maxLevel > 0) {
+        // A rebuild of the levels stops at the smallest one a pass reads.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, maxLevel);
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, format.internalFormat, width, height, 0, format.format,
+                 GL_UNSIGNED_BYTE, nullptr);
     if (format.minFilter != GL_LINEAR) {
-        // The passes rebuild the levels before they read them, but a pass that reads a texture
-        // before any rebuild (the composition while bloom has been off since start-up) would
-        // find it incomplete and sample black. An allocated chain makes it complete from the start.
+        // A pass that reads an image before anything drew it (the composition while bloom has
+        // been off since start-up) would find a texture without its levels incomplete and sample
+        // black. An allocated chain makes it complete from the start.
         glGenerateMipmap(GL_TEXTURE_2D);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
 }
 
 void attachDepth(RenderTarget& target) {
@@ -58,52 +67,81 @@ void attachDepth(RenderTarget& target) {
                               target.depthBuffer);
 }
 
-// An incomplete target is reported and still used every frame: start-up goes on.
-void createTarget(RenderTarget& target, GLsizei width, GLsizei height, const TextureFormat& format,
-                  Depth depth, const char* failureLine) {
-    target.width = width;
-    target.height = height;
+// A framebuffer drawing into the given level of the texture. An incomplete one is reported and
+// still used every frame: start-up goes on.
+RenderTarget attachLevel(GLuint texture, int level, GLsizei width, GLsizei height, Depth depth,
+                         const char* failureLine) {
+    RenderTarget target{0, texture, 0, width, height, level};
     glGenFramebuffers(1, &target.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    defineTexture(target, format);
     if (depth == Depth::Renderbuffer) {
         attachDepth(target);
     }
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         std::cout << failureLine << std::endl;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return target;
 }
 
-void deleteTarget(RenderTarget& target) {
-    glDeleteFramebuffers(1, &target.framebuffer);
-    glDeleteTextures(1, &target.texture);
-    if (target.depthBuffer != 0) {
-        glDeleteRenderbuffers(1, &target.depthBuffer);
+RenderTarget createTarget(GLsizei width, GLsizei height, const TextureFormat& format, Depth depth,
+                          const char* failureLine) {
+    const GLuint texture = defineTexture(width, height, format, 0);
+    return attachLevel(texture, 0, width, height, depth, failureLine);
+}
+
+// A quarter-size post-processing image with a framebuffer on each of its levels.
+BrightLevels createBrightLevels() {
+    constexpr GLsizei width = screenWidth >> brightShrinkLevels;
+    constexpr GLsizei height = screenHeight >> brightShrinkLevels;
+    const GLuint texture = defineTexture(width, height, postImage, brightLevelCount - 1);
+    BrightLevels levels;
+    for (int level = 0; level < brightLevelCount; ++level) {
+        levels[level] = attachLevel(texture, level, std::max(width >> level, 1),
+                                    std::max(height >> level, 1), Depth::None, imageFailure);
     }
-    target = RenderTarget{};
+    return levels;
+}
+
+// Every target, each level's framebuffer on its own.
+std::vector<RenderTarget*> allTargets(RenderTargets& t) {
+    std::vector<RenderTarget*> targets{&t.shadow, &t.shadowBlur, &t.shadowSoft, &t.scene,
+                                       &t.compose};
+    for (BrightLevels* levels : {&t.bright, &t.brightBlur}) {
+        for (RenderTarget& level : *levels) {
+            targets.push_back(&level);
+        }
+    }
+    return targets;
 }
 
 }  // namespace
 
 void createRenderTargets() {
     RenderTargets& t = renderTargets;
-    createTarget(t.shadow, shadowMapSize, shadowMapSize, shadowMoments, Depth::Renderbuffer,
-                 shadowFailure);
-    createTarget(t.shadowBlur, shadowMapSize, shadowMapSize, shadowMoments, Depth::None,
-                 shadowFailure);
-    createTarget(t.scene, screenWidth, screenHeight, sceneImage, Depth::Renderbuffer, imageFailure);
-    createTarget(t.bright, screenWidth, screenHeight, postImage, Depth::None, imageFailure);
-    createTarget(t.brightBlur, screenWidth, screenHeight, postImage, Depth::None, imageFailure);
-    createTarget(t.compose, screenWidth, screenHeight, postImage, Depth::None, imageFailure);
+    constexpr GLsizei half = shadowMapSize / 2;
+    t.shadow = createTarget(shadowMapSize, shadowMapSize, shadowMoments, Depth::Renderbuffer,
+                            shadowFailure);
+    t.shadowBlur = createTarget(shadowMapSize, half, shadowMoments, Depth::None, shadowFailure);
+    t.shadowSoft = createTarget(half, half, shadowMoments, Depth::None, shadowFailure);
+    t.scene = createTarget(screenWidth, screenHeight, sceneImage, Depth::Renderbuffer, imageFailure);
+    t.bright = createBrightLevels();
+    t.brightBlur = createBrightLevels();
+    t.compose = createTarget(screenWidth, screenHeight, postImage, Depth::None, imageFailure);
 }
 
 void deleteRenderTargets() {
-    RenderTargets& t = renderTargets;
-    for (RenderTarget* target :
-         {&t.shadow, &t.shadowBlur, &t.scene, &t.bright, &t.brightBlur, &t.compose}) {
-        deleteTarget(*target);
+    for (RenderTarget* target : allTargets(renderTargets)) {
+        // The levels of one image share its texture: the first of them deletes it.
+        if (target->level == 0) {
+            glDeleteTextures(1, &target->texture);
+        }
+        glDeleteFramebuffers(1, &target->framebuffer);
+        if (target->depthBuffer != 0) {
+            glDeleteRenderbuffers(1, &target->depthBuffer);
+        }
+        *target = RenderTarget{};
     }
 }
 

@@ -45,7 +45,7 @@ void drawLitObject(FrameValues& frame, GLuint program, scene::VisibleObject* obj
     const scene::mat4 modelView = frame.cameraView * model;
     if (settings.shadowMapping) {
         setUniform(program, "DepthBiasMVP", biasMatrix * frame.lightSpaceMatrices.lookup(object));
-        bindTexture(shadowMapUnit, renderTargets.shadow.texture);
+        bindTexture(shadowMapUnit, renderTargets.shadowSoft.texture);
         setUniform(program, "shadowMap", shadowMapUnit);
     } else {
         // An empty unit tells the shader there is no shadow map, instead of the stale one from

@@ -1,6 +1,7 @@
 // Shadow stage. Reads every object of the draw list (never culled: objects out of view still cast
 // shadows) and the light's view and projection. Writes the two depth moments as the light sees the
-// scene into the shadow target, then blurs them there, and stores each object's light-space matrix.
+// scene into the shadow target, then blurs them into a map of half its size each way, which the
+// scene reads, and stores each object's light-space matrix.
 #include <GL/glew.h>
 
 #include "app/registry.hpp"
@@ -64,11 +65,14 @@ void drawShadowMap(FrameValues& frame) {
     glDisable(GL_CULL_FACE);
 }
 
-// Vertical, then horizontal; the result ends back in the shadow target, read at its only level.
+// Vertical, then horizontal, each step halving the map along its axis: every texel of the result
+// averages two by two texels of the map. The scene's lookup spreads wider than that, so the
+// half-size map holds all the detail the shadows show, at a quarter of the blur's cost.
 void blurShadowMap() {
     const TimedPass timing("shadow blur");
-    blurShadowPass(*registry.blurYShader, renderTargets.shadow, renderTargets.shadowBlur);
-    blurShadowPass(*registry.blurXShader, renderTargets.shadowBlur, renderTargets.shadow);
+    const RenderTargets& t = renderTargets;
+    blurShadowPass(*registry.blurYShader, t.shadow, t.shadowBlur);
+    blurShadowPass(*registry.blurXShader, t.shadowBlur, t.shadowSoft);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

@@ -6,11 +6,13 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -210,38 +212,42 @@ TEST_F(FrameTest, EveryPassRunsInOrderWithItsUnitsCountsAndThresholds) {
                      "composition", "lens bright", "lens blur", "lens features", "lens combine"}));
     const double quad = frame.fact("composition", "primitives");
     const RenderTargets& t = renderTargets;
-    // Only back faces reach the shadow map; its blur ends back in it.
+    // Only back faces reach the shadow map; its blur halves it into the map the scene reads. The
+    // blurs keep the picture's levels and texel sizes; the images they draw are smaller.
     // clang-format off
     expectFacts(frame, "shadow map", {{"cullFace", GL_FRONT}});
     expectFacts(frame, "shadow blur", {{"unit0", t.shadowBlur.texture}, {"blurX.mipMap", 0},
         {"blurY.mipMap", 0}, {"blurX.texelSize", 1.0f / 1600}, {"blurY.texelSize", 1.0f / 1600}});
     expectFacts(frame, "scene", {{"framebuffer", t.scene.framebuffer}, {"depthTest", 1},
-        {"unit10", t.shadow.texture}, {"scene.shadowMap", 10}, {"cullFace", GL_BACK},
+        {"unit10", t.shadowSoft.texture}, {"scene.shadowMap", 10}, {"cullFace", GL_BACK},
         {"unit20", registry.normalMapTexture}, {"scene.normalMap", 20}, {"blend", 1},
         {"blendSource", GL_SRC_ALPHA}, {"blendDestination", GL_ONE_MINUS_SRC_ALPHA}});
-    expectFacts(frame, "bloom bright", {{"unit0", t.scene.texture}, {"bright.postProTexture", 0},
+    expectFacts(frame, "bloom bright", {{"unit0", t.bright[0].texture}, {"bright.postProTexture", 0},
         {"bright.threshold", 0.8f}});
     expectFacts(frame, "bloom blur", {{"primitives", 8 * quad},
-        {"framebuffer", t.bright.framebuffer}, {"blurX.mipMap", 4}, {"blurY.mipMap", 4},
+        {"framebuffer", t.bright[2].framebuffer}, {"blurX.mipMap", 4}, {"blurY.mipMap", 4},
         {"blurX.texelSize", 1.0f / 1600}, {"blurY.texelSize", 1.0f / 900}});
-    expectFacts(frame, "composition", {{"unit0", t.scene.texture}, {"unit1", t.bright.texture},
+    expectFacts(frame, "composition", {{"unit0", t.scene.texture}, {"unit1", t.bright[0].texture},
         {"bloom.postProTexture", 0}, {"bloom.bloomTexture", 1}, {"bloom.BlendMode", 1}});
-    expectFacts(frame, "lens bright", {{"unit0", t.compose.texture}, {"bright.threshold", 0.95f}});
+    expectFacts(frame, "lens bright", {{"unit0", t.bright[0].texture}, {"bright.threshold", 0.95f}});
     expectFacts(frame, "lens blur", {{"primitives", 2 * quad},
-        {"framebuffer", t.bright.framebuffer}, {"blurX.mipMap", 5}, {"blurY.mipMap", 5}});
-    expectFacts(frame, "lens features", {{"unit0", t.bright.texture}});
+        {"framebuffer", t.bright[3].framebuffer}, {"blurX.mipMap", 5}, {"blurY.mipMap", 5}});
+    expectFacts(frame, "lens features", {{"unit0", t.bright[0].texture}});
     expectFacts(frame, "lens combine", {{"unit0", t.compose.texture},
-        {"unit1", t.brightBlur.texture}, {"combine.uInputTex", 0}, {"combine.uLensFlareTex", 1}});
+        {"unit1", t.brightBlur[0].texture}, {"combine.uInputTex", 0}, {"combine.uLensFlareTex", 1}});
     // clang-format on
     // What each pass drew, as a pass dump would save it; each blur step is one.
-    std::vector<GLuint> drawn{t.shadow.framebuffer, t.shadowBlur.framebuffer, t.shadow.framebuffer,
-                              t.scene.framebuffer, t.bright.framebuffer};
+    // The bloom blur works at 1/16 of the picture, level 2 of the quarter-size bright images, the
+    // lens blur at 1/32, level 3; the features come back at a quarter of the picture.
+    std::vector<GLuint> drawn{t.shadow.framebuffer, t.shadowBlur.framebuffer,
+                              t.shadowSoft.framebuffer, t.scene.framebuffer,
+                              t.bright[0].framebuffer};
     for (int step = 0; step < 4; ++step) {
-        drawn.insert(drawn.end(), {t.brightBlur.framebuffer, t.bright.framebuffer});
+        drawn.insert(drawn.end(), {t.brightBlur[2].framebuffer, t.bright[2].framebuffer});
     }
     drawn.insert(drawn.end(),
-                 {t.compose.framebuffer, t.bright.framebuffer, t.brightBlur.framebuffer,
-                  t.bright.framebuffer, t.brightBlur.framebuffer, 0});
+                 {t.compose.framebuffer, t.bright[0].framebuffer, t.brightBlur[3].framebuffer,
+                  t.bright[3].framebuffer, t.brightBlur[0].framebuffer, 0});
     EXPECT_EQ(frame.drawnInto, drawn);
 
     // While F4 or F5 is held, each drawn object re-filters the texture the previous one left
@@ -363,29 +369,90 @@ TEST_F(FrameTest, LensFlaresShowOnlyWhileTheLightIsInView) {
     updateWorld(0.0);
 }
 
-// One lit texel in a cleared shadow map: the blur's two steps, each one fetch on a texel corner,
-// weigh it and its neighbours 1 2 1 in each direction, centred where it was.
-TEST_F(FrameTest, TheShadowBlurSpreadsEachMomentOverThreeByThreeTexels) {
-    constexpr int size = shadowMapSize, centre = 800;
-    std::vector<GLfloat> moments(std::size_t{2} * size * size);
-    const auto at = [](int x, int y) { return (std::size_t(y) * size + x) * 2; };
-    moments[at(centre, centre)] = 16;
-    moments[at(centre, centre) + 1] = 32;
-    glBindTexture(GL_TEXTURE_2D, renderTargets.shadow.texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RG, GL_FLOAT, moments.data());
-    glDisable(GL_DEPTH_TEST);  // as the shadow map's drawing leaves it
-    glDisable(GL_CULL_FACE);
-    blurShadowMap();
-    glBindTexture(GL_TEXTURE_2D, renderTargets.shadow.texture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RG, GL_FLOAT, moments.data());
-    for (int y = centre - 3; y <= centre + 3; ++y) {
-        for (int x = centre - 3; x <= centre + 3; ++x) {
-            const int dx = std::abs(x - centre), dy = std::abs(y - centre);
-            const float weight = dx > 1 || dy > 1 ? 0.0f : float((2 - dx) * (2 - dy));
-            EXPECT_NEAR(moments[at(x, y)], weight, 0.05) << x << "," << y;
-            EXPECT_NEAR(moments[at(x, y) + 1], 2 * weight, 0.1) << x << "," << y;
+// Reads one level of a texture as floats, channels per texel as given.
+std::vector<GLfloat> readLevel(GLuint texture, int level, GLenum format, int channels) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+    std::vector<GLfloat> texels(std::size_t(width) * height * channels);
+    glGetTexImage(GL_TEXTURE_2D, level, format, GL_FLOAT, texels.data());
+    return texels;
+}
+
+// One level of a texture, cleared but for one square of texels set to the value.
+void lightSquare(GLuint texture, int level, GLenum format, int channels, int x, int y, int side,
+                 const std::vector<GLfloat>& value) {
+    std::vector<GLfloat> texels = readLevel(texture, level, format, channels);
+    std::fill(texels.begin(), texels.end(), 0.0f);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+    for (int row = y; row < y + side; ++row) {
+        for (int column = x; column < x + side; ++column) {
+            std::copy(value.begin(), value.end(),
+                      texels.begin() + (std::size_t(row) * width + column) * channels);
         }
     }
+    glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width, height, format, GL_FLOAT, texels.data());
+}
+
+// What each step makes of a lit square, read back from the level it drew, around where the square
+// lands: the shadow blur halves the map, each texel the mean of two by two; a pair of blur steps at
+// the bloom's and at the lens flare's level weighs three by three texels 1 2 1 each way, in place;
+// the bright pass keeps the mean of the four by four picture texels each of its pixels covers, and
+// rebuilds the levels below for the blur.
+TEST_F(FrameTest, EachBlurAndBrightStepWeighsTheTexelsItCovers) {
+    const RenderTargets& t = renderTargets;
+    glDisable(GL_DEPTH_TEST);  // as the passes before each leave it
+    glDisable(GL_CULL_FACE);
+    const auto expectAround = [](const std::vector<GLfloat>& texels, int width, int channels,
+                                 int cx, int cy, const std::function<float(int, int)>& weight,
+                                 double tolerance) {
+        for (int y = cy - 3; y <= cy + 3; ++y) {
+            for (int x = cx - 3; x <= cx + 3; ++x) {
+                EXPECT_NEAR(texels[(std::size_t(y) * width + x) * channels],
+                            weight(x - cx, y - cy), tolerance)
+                    << x << "," << y;
+            }
+        }
+    };
+    const auto only = [](int dx, int dy) { return dx == 0 && dy == 0 ? 1.0f : 0.0f; };
+
+    lightSquare(t.shadow.texture, 0, GL_RG, 2, 800, 800, 1, {16, 32});
+    blurShadowMap();
+    const std::vector<GLfloat> soft = readLevel(t.shadowSoft.texture, 0, GL_RG, 2);
+    expectAround(soft, 800, 2, 400, 400, [&](int dx, int dy) { return 4 * only(dx, dy); }, 0.01);
+    EXPECT_NEAR(soft[(400 * 800 + 400) * 2 + 1], 8, 0.01) << "the second moment";
+
+    const auto tent = [](int dx, int dy) {
+        return std::abs(dx) > 1 || std::abs(dy) > 1
+                   ? 0.0f
+                   : float((2 - std::abs(dx)) * (2 - std::abs(dy))) / 16;
+    };
+    for (const int mipMap : {4, 5}) {
+        SCOPED_TRACE("blur at picture level " + std::to_string(mipMap));
+        const int level = mipMap - brightShrinkLevels;
+        const RenderTarget& target = t.bright[level];
+        lightSquare(target.texture, level, GL_RGB, 3, target.width / 2, target.height / 2, 1,
+                    {1, 1, 1});
+        runBlurPasses(2, mipMap);
+        expectAround(readLevel(target.texture, level, GL_RGB, 3), target.width, 3,
+                     target.width / 2, target.height / 2, tent, 1.5 / 255);
+    }
+
+    // A white square of four by four picture texels on one bright pixel, and one lone white texel.
+    lightSquare(t.scene.texture, 0, GL_RGB, 3, 800, 400, 4, {1, 1, 1});
+    glBindTexture(GL_TEXTURE_2D, t.scene.texture);
+    const GLfloat white[3] = {1, 1, 1};
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 1205, 602, 1, 1, GL_RGB, GL_FLOAT, white);
+    runBrightPass(t.scene, 0.8f);
+    const std::vector<GLfloat> bright = readLevel(t.bright[0].texture, 0, GL_RGB, 3);
+    expectAround(bright, 400, 3, 200, 100, only, 0.5 / 255);
+    expectAround(bright, 400, 3, 301, 150, [&](int dx, int dy) { return only(dx, dy) / 16; },
+                 0.6 / 255);
+    EXPECT_GT(readLevel(t.bright[0].texture, 2, GL_RGB, 3)[(25 * 100 + 50) * 3], 0.5 / 255)
+        << "the blur's level is not rebuilt from the bright image";
 }
 
 // Reference pictures: views of the shipped game at a fixed camera and time, shrunk to 320 x 180
@@ -516,37 +583,53 @@ TEST_F(FrameResourcesTest, RenderTargetsHaveTheirFormatsSizesAndFiltersUntilDele
     createRenderTargets();
     EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
     const RenderTargets t = renderTargets;
+    // The smallest level each image has: a pass may read one before any pass drew it (bloom off
+    // since start), and a texture short of a level its filter needs would sample black. The bright
+    // images stop at the lens flare's level, 1/32 of the picture.
     const struct {
         const RenderTarget& target;
-        GLint width, height, internalFormat, minFilter, wrap;
+        GLint width, height, level, internalFormat, minFilter, wrap;
         bool depth;
+        GLint lastLevel;
     } expected[] = {
-        {t.shadow, 1600, 1600, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, true},
-        {t.shadowBlur, 1600, 1600, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, false},
-        {t.scene, 1600, 900, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_REPEAT, true},
-        {t.bright, 1600, 900, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false},
-        {t.brightBlur, 1600, 900, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false},
-        {t.compose, 1600, 900, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false},
+        // clang-format off
+        {t.shadow, 1600, 1600, 0, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, true, 0},
+        {t.shadowBlur, 1600, 800, 0, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, false, 0},
+        {t.shadowSoft, 800, 800, 0, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, false, 0},
+        {t.scene, 1600, 900, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_REPEAT, true, 10},
+        {t.bright[0], 400, 225, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
+        {t.bright[2], 100, 56, 2, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
+        {t.bright[3], 50, 28, 3, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
+        {t.brightBlur[0], 400, 225, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
+        {t.brightBlur[3], 50, 28, 3, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
+        {t.compose, 1600, 900, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 10},
+        // clang-format on
     };
+    EXPECT_EQ(t.bright[2].texture, t.bright[0].texture) << "the blurs draw into the image's levels";
+    EXPECT_NE(t.bright[0].texture, t.brightBlur[0].texture);
     for (const auto& e : expected) {
-        SCOPED_TRACE("texture " + std::to_string(e.target.texture));
+        SCOPED_TRACE("texture " + std::to_string(e.target.texture) + " level " +
+                     std::to_string(e.level));
         glBindFramebuffer(GL_FRAMEBUFFER, e.target.framebuffer);
         EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER),
                   static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-        glBindTexture(GL_TEXTURE_2D, e.target.texture);
-        // Level 10 is 1x1: a pass may read an image before any pass rebuilt its mipmaps (bloom
-        // off since start), and without the whole chain the texture would sample black.
         Ints found{e.target.width, e.target.height, e.target.depthBuffer != 0};
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                              GL_FRAMEBUFFER_ATTACHMENT_TEXTURE_LEVEL,
+                                              &found.emplace_back());
+        glBindTexture(GL_TEXTURE_2D, e.target.texture);
         for (GLenum name : {GL_TEXTURE_WIDTH, GL_TEXTURE_HEIGHT, GL_TEXTURE_INTERNAL_FORMAT}) {
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, name, &found.emplace_back());
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, e.level, name, &found.emplace_back());
         }
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 10, GL_TEXTURE_WIDTH, &found.emplace_back());
+        GLint width = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, e.lastLevel, GL_TEXTURE_WIDTH, &width);
+        found.push_back(width > 0);
         for (GLenum name :
              {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
             glGetTexParameteriv(GL_TEXTURE_2D, name, &found.emplace_back());
         }
-        EXPECT_EQ(found, Ints({e.width, e.height, e.depth, e.width, e.height, e.internalFormat,
-                               e.minFilter != GL_LINEAR, GL_LINEAR, e.minFilter, e.wrap, e.wrap}));
+        EXPECT_EQ(found, Ints({e.width, e.height, e.depth, e.level, e.width, e.height,
+                               e.internalFormat, 1, GL_LINEAR, e.minFilter, e.wrap, e.wrap}));
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     deleteRenderTargets();
