@@ -1,8 +1,8 @@
 #version 330 core
 // Scene objects: the object's texture lit by the low sun along "LightInvDirection" and a sky-tinted
 // ambient, with the shared normal map on unit 20 bending the normal in tangent space. Sun light is
-// scaled by a variance shadow test over the blurred two-moment map on unit 10, read at three points
-// around the pixel's place: soft edges, no acne.
+// scaled by a variance shadow test over the blurred two-moment map on unit 10, read through a smooth
+// cubic filter: soft edges without steps, no acne.
 // With no shadow map bound (shadow mapping switched off) the sun reaches everything.
 
 in vec2 uv;
@@ -32,10 +32,6 @@ const float minVariance = 0.00002;
 // Chebyshev's bound lets light bleed through where two occluders overlap; cutting the lowest part of
 // the bound off and stretching the rest removes that halo at the cost of slightly harder edges.
 const float bleedCut = 0.3;
-// How far from the point, in texels of the blurred map (half the size of the map the light sees),
-// the shadow lookup averages the moments.
-const float lookupSpread = 0.7;
-
 // Highlights roll off towards a ceiling instead of clipping: a sunlit cloud keeps its shape, its
 // brightest parts reach the bloom threshold (0.8), and none of it reaches the lens flare's (0.95),
 // which only the sun in the sky passes.
@@ -58,15 +54,29 @@ float chebyshevUpperBound(vec2 moments, float closeness) {
     return clamp((pMax - bleedCut) / (1.0 - bleedCut), 0.0, 1.0);
 }
 
-// The mean of the blurred moments at three points on a small triangle around the point: the
-// moments filter linearly, so this widens the map's blur, evenly in every direction, for the pixels
-// that read it rather than for every texel of the map.
-vec2 spreadMoments(vec2 coord) {
-    vec2 step = lookupSpread / vec2(textureSize(shadowMap, 0));
-    return (texture(shadowMap, coord + vec2(0.0, 1.0) * step).rg +
-            texture(shadowMap, coord + vec2(-0.8660254, -0.5) * step).rg +
-            texture(shadowMap, coord + vec2(0.8660254, -0.5) * step).rg) /
-           3.0;
+// The blurred moments under a cubic B-spline: four bilinear fetches, each weighing two by two
+// texels so that together they weigh the four by four around the point. Moments filter linearly,
+// and unlike plain bilinear filtering this reconstruction has no kinks at texel edges, which the
+// shadow test's contrast would otherwise show as steps along a shadow's edge.
+vec2 smoothMoments(vec2 coord) {
+    vec2 size = vec2(textureSize(shadowMap, 0));
+    vec2 texel = coord * size - 0.5;
+    vec2 base = floor(texel);
+    vec2 f = texel - base;
+    vec2 f2 = f * f;
+    vec2 f3 = f2 * f;
+    vec2 w0 = (1.0 - 3.0 * f + 3.0 * f2 - f3) / 6.0;
+    vec2 w1 = (4.0 - 6.0 * f2 + 3.0 * f3) / 6.0;
+    vec2 w2 = (1.0 + 3.0 * f + 3.0 * f2 - 3.0 * f3) / 6.0;
+    vec2 w3 = f3 / 6.0;
+    vec2 nearWeight = w0 + w1;
+    vec2 farWeight = w2 + w3;
+    vec2 nearCoord = (base - 0.5 + w1 / nearWeight) / size;
+    vec2 farCoord = (base + 1.5 + w3 / farWeight) / size;
+    return nearWeight.y * (nearWeight.x * texture(shadowMap, nearCoord).rg +
+                           farWeight.x * texture(shadowMap, vec2(farCoord.x, nearCoord.y)).rg) +
+           farWeight.y * (nearWeight.x * texture(shadowMap, vec2(nearCoord.x, farCoord.y)).rg +
+                          farWeight.x * texture(shadowMap, farCoord).rg);
 }
 
 float sunVisibility() {
@@ -74,7 +84,7 @@ float sunVisibility() {
     if (any(lessThan(coord, vec3(0.0))) || any(greaterThan(coord, vec3(1.0)))) {
         return 1.0;  // outside the light's shadow volume nothing is known to block it
     }
-    vec2 moments = spreadMoments(coord.xy);
+    vec2 moments = smoothMoments(coord.xy);
     if (moments.x <= 0.0 && moments.y <= 0.0) {
         return 1.0;  // an empty unit samples as zero: there is no shadow map this frame
     }
