@@ -28,11 +28,14 @@ void applyBlending(bool enabled) {
     }
 }
 
-// True on the first call that sees the key down; the latch then holds until a call sees it up.
+// True once per press: for a press reported since the last call, even one already released, and for
+// a key found down that the last call saw up (held since before the window opened). The latch
+// holds whether this call saw the key down or pressed.
 bool newlyPressed(int key, bool& latch) {
+    const bool tapped = platform::takeKeyPress(key);
     const bool down = platform::getKey(key) == platform::PRESS;
-    const bool pressed = down && !latch;
-    latch = down;
+    const bool pressed = tapped || (down && !latch);
+    latch = down || tapped;
     return pressed;
 }
 
@@ -54,6 +57,11 @@ void togglePause() {
 }  // namespace
 
 const KeyGlEffects glKeyEffects{applyPolygonMode, applyBlending};
+
+bool keyDownOrTapped(int key) {
+    const bool tapped = platform::takeKeyPress(key);
+    return tapped || platform::getKey(key) == platform::PRESS;
+}
 
 bool handleKeys() {
     return handleKeys(glKeyEffects);
@@ -96,7 +104,7 @@ bool handleKeys(const KeyGlEffects& effects) {
         togglePause();
     }
     // Escape needs no latch: holding it is enough to end the game.
-    const bool escape = platform::getKey(platform::KEY_ESC) != platform::RELEASE;
+    const bool escape = keyDownOrTapped(platform::KEY_ESC);
     // Last, so that the picture it asks for shows every setting changed in this frame.
     if (newlyPressed(platform::KEY_F12, keyLatches.screenshot)) {
         screenshotRequested = true;

@@ -7,7 +7,8 @@
 
 namespace vantor {
 
-// One latch per toggling key: whether that key was down at the latest handleKeys call.
+// One latch per toggling key: whether that key was down, or pressed and released, at the latest
+// handleKeys call.
 struct KeyLatches {
     std::array<bool, 10> functionKeys{};  // F1..F10
     bool pause = false;
@@ -30,6 +31,10 @@ struct KeyGlEffects {
 };
 
 extern const KeyGlEffects glKeyEffects;
+
+// The keys that act while held (steering, jump, reset, Escape): down now, or tapped since the last
+// frame asked, so that a tap shorter than a frame still acts for one frame.
+bool keyDownOrTapped(int key);
 
 // Polls the keys once; true while the main loop is to go on, false once Escape is down or the
 // window has been closed.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/character.hpp"
+#include "app/keys.hpp"
 #include "platform/platform.hpp"
 #include "scene/camera.hpp"
 
@@ -29,7 +30,7 @@ struct MoveKey {
 constexpr MoveKey moveKeys[] = {{'W', forward}, {'S', back}, {'D', right}, {'A', left}};
 
 bool pressed(int key) {
-    return platform::getKey(key) == platform::PRESS;
+    return keyDownOrTapped(key);
 }
 
 }  // namespace

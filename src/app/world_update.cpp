@@ -7,6 +7,7 @@
 #include "app/character.hpp"
 #include "app/end_platform.hpp"
 #include "app/game_state.hpp"
+#include "app/keys.hpp"
 #include "app/platform.hpp"
 #include "app/player_controller.hpp"
 #include "app/registry.hpp"
@@ -104,7 +105,7 @@ void updateWorld(double dt) {
         return;  // nothing to move before the scene is assembled
     }
 
-    if (r.character->fellOff || platform::getKey(resetKey) == platform::PRESS) {
+    if (r.character->fellOff || keyDownOrTapped(resetKey)) {
         resetWorld();
     }
     r.controller->steer(static_cast<float>(step));

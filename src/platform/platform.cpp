@@ -7,6 +7,7 @@
 
 #include <iostream>
 
+#include "platform/key_presses.hpp"
 #include "platform/scripted_input.hpp"
 
 namespace vantor::platform {
@@ -21,6 +22,7 @@ namespace {
 GLFWwindow* window = nullptr;
 ScriptedInput* script = nullptr;
 double wheelPosition = 0.0;  // fractional steps of smooth scrolling add up
+KeyPresses keyPresses;
 
 struct FramebufferHints {
     int major = 1;
@@ -42,6 +44,12 @@ Size framebufferSize;
 void onScroll(GLFWwindow*, double, double yOffset) {
     wheelPosition += yOffset;
 }
+void onKey(GLFWwindow*, int key, int, int action, int) {
+    // A key held down repeats as GLFW_REPEAT: only the first press counts.
+    if (action == GLFW_PRESS) {
+        keyPresses.record(key);
+    }
+}
 void onWindowSize(GLFWwindow*, int width, int height) {
     windowSize = {width, height};
 }
@@ -59,8 +67,10 @@ void applyContextHints() {
 void attachWindow(GLFWwindow* created) {
     window = created;
     wheelPosition = 0.0;
+    keyPresses = KeyPresses{};
     glfwMakeContextCurrent(window);
     glfwSetScrollCallback(window, onScroll);
+    glfwSetKeyCallback(window, onKey);
     glfwGetWindowSize(window, &windowSize.width, &windowSize.height);
     glfwGetFramebufferSize(window, &framebufferSize.width, &framebufferSize.height);
     glfwSetWindowSizeCallback(window, onWindowSize);
@@ -180,6 +190,10 @@ int getKey(int key) {
         return RELEASE;
     }
     return glfwGetKey(window, key) == GLFW_PRESS ? PRESS : RELEASE;
+}
+
+bool takeKeyPress(int key) {
+    return script != nullptr ? script->presses.take(key) : keyPresses.take(key);
 }
 
 void getMousePos(int* x, int* y) {

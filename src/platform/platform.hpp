@@ -43,6 +43,9 @@ void getFramebufferSize(int* width, int* height);
 // Puts the pointer at the centre of the window as it is now, where steering measures from.
 void centreMousePos();
 int getKey(int key);
+// Whether the key went down since it was last asked for here, as the window system reported it: a
+// tap that came and went between two frames, which getKey never sees, still counts once.
+bool takeKeyPress(int key);
 void getMousePos(int* x, int* y);
 void setMousePos(int x, int y);
 int getMouseWheel();

@@ -12,8 +12,9 @@ bool validKey(int key) {
 }  // namespace
 
 void ScriptedInput::press(int key) {
-    if (validKey(key)) {
+    if (validKey(key) && keys[key] != PRESS) {
         keys[key] = PRESS;
+        presses.record(key);
     }
 }
 

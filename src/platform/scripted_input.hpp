@@ -4,14 +4,16 @@
 
 #include <array>
 
+#include "platform/key_presses.hpp"
 #include "platform/platform.hpp"
 
 namespace vantor::platform {
 
 struct ScriptedInput {
-    static constexpr int keyCount = 512;
+    static constexpr int keyCount = KeyPresses::keyCount;
 
     std::array<int, keyCount> keys{};  // RELEASE or PRESS per key code
+    KeyPresses presses;                // as the window system reports them: once per press
     int mouseX = 0;
     int mouseY = 0;
     int wheel = 0;

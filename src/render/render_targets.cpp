@@ -125,7 +125,8 @@ void createRenderTargets() {
                             shadowFailure);
     t.shadowBlur = createTarget(shadowMapSize, half, shadowMoments, Depth::None, shadowFailure);
     t.shadowSoft = createTarget(half, half, shadowMoments, Depth::None, shadowFailure);
-    t.scene = createTarget(screenWidth, screenHeight, sceneImage, Depth::Renderbuffer, imageFailure);
+    t.scene =
+        createTarget(screenWidth, screenHeight, sceneImage, Depth::Renderbuffer, imageFailure);
     t.bright = createBrightLevels();
     t.brightBlur = createBrightLevels();
     t.compose = createTarget(screenWidth, screenHeight, postImage, Depth::None, imageFailure);

@@ -411,8 +411,8 @@ TEST_F(FrameTest, EachBlurAndBrightStepWeighsTheTexelsItCovers) {
                                  double tolerance) {
         for (int y = cy - 3; y <= cy + 3; ++y) {
             for (int x = cx - 3; x <= cx + 3; ++x) {
-                EXPECT_NEAR(texels[(std::size_t(y) * width + x) * channels],
-                            weight(x - cx, y - cy), tolerance)
+                EXPECT_NEAR(texels[(std::size_t(y) * width + x) * channels], weight(x - cx, y - cy),
+                            tolerance)
                     << x << "," << y;
             }
         }
@@ -422,7 +422,8 @@ TEST_F(FrameTest, EachBlurAndBrightStepWeighsTheTexelsItCovers) {
     lightSquare(t.shadow.texture, 0, GL_RG, 2, 800, 800, 1, {16, 32});
     blurShadowMap();
     const std::vector<GLfloat> soft = readLevel(t.shadowSoft.texture, 0, GL_RG, 2);
-    expectAround(soft, 800, 2, 400, 400, [&](int dx, int dy) { return 4 * only(dx, dy); }, 0.01);
+    expectAround(
+        soft, 800, 2, 400, 400, [&](int dx, int dy) { return 4 * only(dx, dy); }, 0.01);
     EXPECT_NEAR(soft[(400 * 800 + 400) * 2 + 1], 8, 0.01) << "the second moment";
 
     const auto tent = [](int dx, int dy) {
@@ -437,8 +438,8 @@ TEST_F(FrameTest, EachBlurAndBrightStepWeighsTheTexelsItCovers) {
         lightSquare(target.texture, level, GL_RGB, 3, target.width / 2, target.height / 2, 1,
                     {1, 1, 1});
         runBlurPasses(2, mipMap);
-        expectAround(readLevel(target.texture, level, GL_RGB, 3), target.width, 3,
-                     target.width / 2, target.height / 2, tent, 1.5 / 255);
+        expectAround(readLevel(target.texture, level, GL_RGB, 3), target.width, 3, target.width / 2,
+                     target.height / 2, tent, 1.5 / 255);
     }
 
     // A white square of four by four picture texels on one bright pixel, and one lone white texel.
@@ -449,8 +450,8 @@ TEST_F(FrameTest, EachBlurAndBrightStepWeighsTheTexelsItCovers) {
     runBrightPass(t.scene, 0.8f);
     const std::vector<GLfloat> bright = readLevel(t.bright[0].texture, 0, GL_RGB, 3);
     expectAround(bright, 400, 3, 200, 100, only, 0.5 / 255);
-    expectAround(bright, 400, 3, 301, 150, [&](int dx, int dy) { return only(dx, dy) / 16; },
-                 0.6 / 255);
+    expectAround(
+        bright, 400, 3, 301, 150, [&](int dx, int dy) { return only(dx, dy) / 16; }, 0.6 / 255);
     EXPECT_GT(readLevel(t.bright[0].texture, 2, GL_RGB, 3)[(25 * 100 + 50) * 3], 0.5 / 255)
         << "the blur's level is not rebuilt from the bright image";
 }

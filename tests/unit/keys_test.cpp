@@ -122,5 +122,38 @@ TEST_F(KeysTest, EscapeEndsEveryFrameItIsHeldAfterTheOtherKeysAct) {
     EXPECT_FALSE(frame());
 }
 
+// Keys are read once a frame, and a frame can take a fifth of a second: a key pressed and released
+// (here twice) between two frames still acts, once.
+TEST_F(KeysTest, PressesThatComeAndGoBetweenFramesActOnce) {
+    const auto tapBetweenFrames = [this](int key) {
+        for (int i = 0; i < 2; ++i) {
+            input.press(key);
+            input.release(key);
+        }
+    };
+    for (int key = KEY_F1; key < KEY_F1 + 10; ++key) {
+        tapBetweenFrames(key);
+    }
+    tapBetweenFrames('P');
+    tapBetweenFrames(platform::KEY_F12);
+    EXPECT_TRUE(frame());
+    EXPECT_TRUE(frame());
+    Settings expected;
+    using S = Settings;
+    for (bool S::*toggled :
+         {&S::showHelp, &S::showFps, &S::wireframe, &S::textureBilinear, &S::mipmapBilinear,
+          &S::shadowMapping, &S::frustumCulling, &S::transparency, &S::paused}) {
+        expected.*toggled = !(expected.*toggled);
+    }
+    expected.bloomBlendMode = 2;
+    expected.lensFlareMode = 0;
+    EXPECT_TRUE(fields(expected) == fields(settings));
+    EXPECT_EQ(glLog, "line opaque ");
+    EXPECT_TRUE(screenshotRequested);
+    tapBetweenFrames(platform::KEY_ESC);
+    EXPECT_FALSE(frame());
+    EXPECT_TRUE(frame());
+}
+
 }  // namespace
 }  // namespace vantor
