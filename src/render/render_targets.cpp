@@ -22,8 +22,8 @@ struct TextureFormat {
 };
 
 // The shadow map is blurred like an image and read with plain bilinear filtering: it has no
-// mipmaps. The RGB images have theirs allocated, and the bright images get their levels' content
-// from the bright passes and the blurs.
+// mipmaps. The RGB images keep a mipmapped filter, but only the bright images have levels below
+// their own, down to the smallest the blurs read; the others are complete without any.
 constexpr TextureFormat shadowMoments{GL_RG32F, GL_RG, GL_LINEAR, true};
 constexpr TextureFormat sceneImage{GL_RGB, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, false};
 constexpr TextureFormat postImage{GL_RGB, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, true};
@@ -33,7 +33,11 @@ enum class Depth { None, Renderbuffer };
 const char* const shadowFailure = "GL_FRAMEBUFFER_COMPLETE failed for blur FBO, CANNOT use FBO";
 const char* const imageFailure = "GL_FRAMEBUFFER_COMPLETE failed for bloom FBO, CANNOT use FBO";
 
-GLuint defineTexture(GLsizei width, GLsizei height, const TextureFormat& format, int maxLevel) {
+// The texture's levels 0 to lastLevel, allocated without content. A pass may read an image before
+// anything drew it (the composition while bloom has been off since start-up): every level its
+// filter may reach is defined, so that the texture is complete and samples black rather than
+// nothing.
+GLuint defineTexture(GLsizei width, GLsizei height, const TextureFormat& format, int lastLevel) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -43,17 +47,10 @@ GLuint defineTexture(GLsizei width, GLsizei height, const TextureFormat& format,
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
-    if (maxLevel > 0) {
-        // A rebuild of the levels stops at the smallest one a pass reads.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, maxLevel);
-    }
-    glTexImage2D(GL_TEXTURE_2D, 0, format.internalFormat, width, height, 0, format.format,
-                 GL_UNSIGNED_BYTE, nullptr);
-    if (format.minFilter != GL_LINEAR) {
-        // A pass that reads an image before anything drew it (the composition while bloom has
-        // been off since start-up) would find a texture without its levels incomplete and sample
-        // black. An allocated chain makes it complete from the start.
-        glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, lastLevel);
+    for (int level = 0; level <= lastLevel; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, format.internalFormat, std::max(width >> level, 1),
+                     std::max(height >> level, 1), 0, format.format, GL_UNSIGNED_BYTE, nullptr);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;

@@ -584,9 +584,10 @@ TEST_F(FrameResourcesTest, RenderTargetsHaveTheirFormatsSizesAndFiltersUntilDele
     createRenderTargets();
     EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
     const RenderTargets t = renderTargets;
-    // The smallest level each image has: a pass may read one before any pass drew it (bloom off
-    // since start), and a texture short of a level its filter needs would sample black. The bright
-    // images stop at the lens flare's level, 1/32 of the picture.
+    // The last level of each image, down to which it is complete: a pass may read one before any
+    // pass drew it (bloom off since start), and a texture short of a level its filter needs would
+    // sample black. Only the bright images have levels below their own, down to the lens flare's,
+    // 1/32 of the picture.
     const struct {
         const RenderTarget& target;
         GLint width, height, level, internalFormat, minFilter, wrap;
@@ -597,13 +598,13 @@ TEST_F(FrameResourcesTest, RenderTargetsHaveTheirFormatsSizesAndFiltersUntilDele
         {t.shadow, 1600, 1600, 0, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, true, 0},
         {t.shadowBlur, 1600, 800, 0, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, false, 0},
         {t.shadowSoft, 800, 800, 0, GL_RG32F, GL_LINEAR, GL_CLAMP_TO_EDGE, false, 0},
-        {t.scene, 1600, 900, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_REPEAT, true, 10},
+        {t.scene, 1600, 900, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_REPEAT, true, 0},
         {t.bright[0], 400, 225, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
         {t.bright[2], 100, 56, 2, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
         {t.bright[3], 50, 28, 3, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
         {t.brightBlur[0], 400, 225, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
         {t.brightBlur[3], 50, 28, 3, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 3},
-        {t.compose, 1600, 900, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 10},
+        {t.compose, 1600, 900, 0, GL_RGB, GL_LINEAR_MIPMAP_LINEAR, GL_CLAMP_TO_EDGE, false, 0},
         // clang-format on
     };
     EXPECT_EQ(t.bright[2].texture, t.bright[0].texture) << "the blurs draw into the image's levels";
@@ -625,12 +626,14 @@ TEST_F(FrameResourcesTest, RenderTargetsHaveTheirFormatsSizesAndFiltersUntilDele
         GLint width = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, e.lastLevel, GL_TEXTURE_WIDTH, &width);
         found.push_back(width > 0);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &found.emplace_back());
         for (GLenum name :
              {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
             glGetTexParameteriv(GL_TEXTURE_2D, name, &found.emplace_back());
         }
-        EXPECT_EQ(found, Ints({e.width, e.height, e.depth, e.level, e.width, e.height,
-                               e.internalFormat, 1, GL_LINEAR, e.minFilter, e.wrap, e.wrap}));
+        EXPECT_EQ(found,
+                  Ints({e.width, e.height, e.depth, e.level, e.width, e.height, e.internalFormat, 1,
+                        e.lastLevel, GL_LINEAR, e.minFilter, e.wrap, e.wrap}));
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     deleteRenderTargets();
