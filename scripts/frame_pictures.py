@@ -30,21 +30,22 @@ SHADOW_MARGIN = 80
 # target it writes; each edge is a texture read by the next pass, with the setting it needs.
 NODES = [
     ("shadow-map", "shadow map", "shadow"),
-    ("shadow-blur", "shadow blur, 2 steps", "shadowBlur, then shadow"),
+    ("shadow-blur", "shadow blur, 2 steps, each halving", "shadowBlur, then shadowSoft"),
     ("scene", "scene: sky box and objects", "scene"),
     ("sprite-flares", "sprite flares", "scene, on top"),
-    ("bloom-bright", "bloom bright pass", "bright"),
-    ("bloom-blur", "bloom blur, 8 steps", "brightBlur and bright in turn, ends in bright"),
+    ("bloom-bright", "bloom bright pass, a quarter of the picture", "bright"),
+    ("bloom-blur", "bloom blur, 8 steps at 1/16",
+     "level 2 of brightBlur and bright in turn, ends in bright"),
     ("composition", "composition", "compose with lens 2, else the screen"),
-    ("lens-bright", "lens bright pass", "bright"),
-    ("lens-blur", "lens blur, 2 steps", "brightBlur, then bright"),
-    ("lens-features", "lens features", "brightBlur"),
+    ("lens-bright", "lens bright pass, a quarter of the picture", "bright"),
+    ("lens-blur", "lens blur, 2 steps at 1/32", "level 3 of brightBlur, then of bright"),
+    ("lens-features", "lens features, a quarter of the picture", "brightBlur"),
     ("lens-combine", "lens combine", "the screen"),
     ("final", "overlay: the final picture", "the screen"),
 ]
 EDGES = [
     ("shadow-map", "shadow-blur", "shadow", "shadows on"),
-    ("shadow-blur", "scene", "shadow", "shadows on"),
+    ("shadow-blur", "scene", "shadowSoft", "shadows on"),
     ("scene", "sprite-flares", "", "lens 1"),
     ("scene", "bloom-bright", "scene", "bloom 1-3"),
     ("sprite-flares", "bloom-bright", "scene", "lens 1"),
@@ -85,7 +86,8 @@ def node_key(stem):
 
 
 def shadow_crop(dump):
-    """A 16:9 box around what the shadow map holds, so the course is not a speck in the map."""
+    """A 16:9 box around what the shadow map holds, so the course is not a speck in the map, as
+    fractions of the map's size: the blur's steps are smaller images of the same map."""
     shadow_map = next(dump.glob("*-shadow-map.png"), None)
     if shadow_map is None:
         return None
@@ -99,13 +101,17 @@ def shadow_crop(dump):
     height = min(side, max(h + 2 * SHADOW_MARGIN, round(width / THUMB_ASPECT)))
     left = min(max(0, x + w // 2 - width // 2), side - width)
     top = min(max(0, y + h // 2 - height // 2), side - height)
-    return "%dx%d+%d+%d" % (width, height, left, top)
+    return tuple(value / side for value in (width, height, left, top))
 
 
 def thumbnail(source, target, crop=None):
     command = ["convert", str(source)]
     if crop:
-        command += ["-crop", crop, "+repage"]
+        size = subprocess.run(["identify", "-format", "%w %h", str(source)], capture_output=True,
+                              text=True, check=True).stdout.split()
+        w, h = int(size[0]), int(size[1])
+        box = (crop[0] * w, crop[1] * h, crop[2] * w, crop[3] * h)
+        command += ["-crop", "%dx%d+%d+%d" % tuple(round(v) for v in box), "+repage"]
     command += ["-resize", "%dx" % THUMB_WIDTH, "-quality", "85", str(target)]
     subprocess.run(command, check=True)
 
