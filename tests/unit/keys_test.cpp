@@ -137,7 +137,9 @@ TEST_F(KeysTest, PressesThatComeAndGoBetweenFramesActOnce) {
     tapBetweenFrames('P');
     tapBetweenFrames(platform::KEY_F12);
     EXPECT_TRUE(frame());
+    EXPECT_TRUE(keyLatches.f4() && keyLatches.f5()) << "the frame re-filters after a tapped F4, F5";
     EXPECT_TRUE(frame());
+    EXPECT_FALSE(keyLatches.f4() || keyLatches.f5());
     Settings expected;
     using S = Settings;
     for (bool S::*toggled :
@@ -153,6 +155,11 @@ TEST_F(KeysTest, PressesThatComeAndGoBetweenFramesActOnce) {
     tapBetweenFrames(platform::KEY_ESC);
     EXPECT_FALSE(frame());
     EXPECT_TRUE(frame());
+    // Keys that act while held (steering, jump, reset) act for one frame after a tap.
+    tapBetweenFrames(platform::KEY_SPACE);
+    input.press('W');
+    EXPECT_TRUE(keyDownOrTapped(platform::KEY_SPACE) && keyDownOrTapped('W'));
+    EXPECT_TRUE(!keyDownOrTapped(platform::KEY_SPACE) && keyDownOrTapped('W'));
 }
 
 }  // namespace
