@@ -26,7 +26,6 @@ const float normalMapStrength = 0.6;
 // Light wraps a little past the terminator, as it does through the soft edge of a cloud.
 const float wrap = 0.3;
 const float specularStrength = 0.2;
-const float shininess = 32.0;
 // The variance never drops below this, so flat receivers do not fight their own occluder depth.
 const float minVariance = 0.00002;
 // Chebyshev's bound lets light bleed through where two occluders overlap; cutting the lowest part of
@@ -42,6 +41,16 @@ vec3 rollOffHighlights(vec3 colour) {
     float range = shoulderCeiling - shoulderStart;
     vec3 rolled = shoulderStart + range * (1.0 - exp(-(colour - shoulderStart) / range));
     return mix(colour, rolled, step(shoulderStart, colour));
+}
+
+// The highlight's tightness, the power of 32, taken by squaring five times: the same value as pow()
+// at a fraction of its cost, paid at every lit pixel.
+float tightHighlight(float x) {
+    x *= x;
+    x *= x;
+    x *= x;
+    x *= x;
+    return x * x;
 }
 
 float chebyshevUpperBound(vec2 moments, float closeness) {
@@ -107,12 +116,12 @@ vec3 surfaceNormal() {
 void main() {
     vec4 albedo = texture(texture0, uv);
     vec3 n = surfaceNormal();
-    vec3 toLight = normalize(viewToLight);
+    vec3 toLight = viewToLight;  // the same unit vector at every vertex of a draw
     vec3 toEye = normalize(-viewPosition);
 
     float facing = dot(n, toLight);
     float sunlit = sunVisibility() * max((facing + wrap) / (1.0 + wrap), 0.0);
-    float specular = pow(max(dot(n, normalize(toLight + toEye)), 0.0), shininess) * specularStrength;
+    float specular = tightHighlight(max(dot(n, normalize(toLight + toEye)), 0.0)) * specularStrength;
     vec3 ambient = mix(groundAmbient, skyAmbient, 0.5 + 0.5 * worldUp);
 
     vec3 colour = albedo.rgb * (ambient + sunColour * sunlit) +

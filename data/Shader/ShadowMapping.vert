@@ -31,7 +31,7 @@ void main() {
     vec3 worldNormal = normalize(normalMatrix * normal);
     viewNormal = worldToView * worldNormal;
     viewTangent = mat3(MV) * tangent;
-    viewToLight = worldToView * LightInvDirection;
+    viewToLight = normalize(worldToView * LightInvDirection);
     worldUp = worldNormal.y;
 
     gl_Position = MVP * vec4(position, 1.0);
