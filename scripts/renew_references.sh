@@ -14,3 +14,4 @@ VANTOR_RENEW_REFERENCES=1 "$suite" --gtest_filter=FrameTest.ViewsLookAsTheirRefe
     --gtest_brief=1
 echo "renewed for $(cat "$root/tests/fixtures/reference/renderer.txt"):"
 git -C "$root" status --short tests/fixtures/reference
+echo "then compare on softpipe too: scripts/check_references.sh"

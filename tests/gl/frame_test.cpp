@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -457,12 +458,23 @@ TEST_F(FrameTest, EachBlurAndBrightStepWeighsTheTexelsItCovers) {
 }
 
 // Reference pictures: views of the shipped game at a fixed camera and time, shrunk to 320 x 180
-// and compared with fixtures/reference where the renderer is the one that made them.
-// scripts/renew_references.sh renews them on purpose (VANTOR_RENEW_REFERENCES);
+// and compared with fixtures/reference. On the renderer that made them (renderer.txt) the RMS
+// difference stays within about one level of 255. Another rasteriser (Mesa's softpipe against the
+// llvmpipe that made them) shades and filters a little differently all over, by up to 19 levels
+// and an RMS of up to 0.019; there a picture passes while its RMS stays below 0.03 and at most
+// 0.25% of its pixels are off by more than 32 levels. The fault views must still fail that, as
+// they do by 1.3% to 23% of their pixels on either renderer: shadows off, the bloom pass left out
+// or its blend mode changed, the lens flare missing. scripts/check_references.sh runs both;
+// scripts/renew_references.sh renews the pictures on purpose (VANTOR_RENEW_REFERENCES);
 // VANTOR_GALLERY=DIR writes every view at full size for scripts/gallery.sh.
+struct PictureDifference {
+    double rms, outlierShare;
+};
+
 TEST_F(FrameTest, ViewsLookAsTheirReferences) {
-    constexpr int shrink = 5;
-    constexpr double tolerance = 0.004;  // RMS on 0..1, about one level of 255
+    constexpr int shrink = 5, width = contextWidth / shrink, height = contextHeight / shrink;
+    constexpr double tightRms = 0.004, looseRms = 0.03, looseOutlierShare = 0.0025;
+    constexpr int outlierLevels = 32;
     const std::string folder = VANTOR_FIXTURES_DIR "/reference/";
     const char* gallery = std::getenv("VANTOR_GALLERY");
     const bool renewing = std::getenv("VANTOR_RENEW_REFERENCES") != nullptr;
@@ -473,22 +485,41 @@ TEST_F(FrameTest, ViewsLookAsTheirReferences) {
         std::ofstream(folder + "renderer.txt") << renderer << "\n";
     }
     const bool sameRenderer = renewing || renderer == madeWith;
-    if (!sameRenderer && gallery == nullptr) {
-        GTEST_SKIP() << "skipped: the references were made with " << madeWith;
-    }
     ilInit();
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-    const auto shoot = [&](const std::string& name, bool compared) {
+    const auto differenceFrom = [&](const Image& small, const std::string& name) {
+        const std::string path = folder + name + ".png";
+        const ILuint image = ilGenImage();
+        ilBindImage(image);
+        Image reference;
+        if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) &&
+            ilGetInteger(IL_IMAGE_SIZE_OF_DATA) == static_cast<int>(small.size())) {
+            reference.assign(ilGetData(), ilGetData() + small.size());
+        }
+        ilDeleteImage(image);
+        if (reference.empty()) {
+            ADD_FAILURE() << "no reference picture " << path;
+            return PictureDifference{1, 1};
+        }
+        double sum = 0;
+        for (std::size_t i = 0; i < small.size(); ++i) {
+            sum += std::pow((small[i] - reference[i]) / 255.0, 2);
+        }
+        return PictureDifference{
+            std::sqrt(sum / small.size()),
+            countDifferent(small, reference, outlierLevels) / double(width * height)};
+    };
+    const auto passesLoosely = [&](PictureDifference d) {
+        return d.rms < looseRms && d.outlierShare <= looseOutlierShare;
+    };
+    // `reference`: the picture this view must look like; `faultOf`: one it must not pass for.
+    const auto shoot = [&](const std::string& name, const char* reference, const char* faultOf) {
         const Image frame = readWindow();
         if (gallery != nullptr) {
             savePixelsPng(std::string(gallery) + "/" + name + ".png", contextWidth, contextHeight,
                           3, frame.data());
         }
-        if (!compared || !sameRenderer) {
-            return;
-        }
-        constexpr int width = contextWidth / shrink, height = contextHeight / shrink;
         Image small(std::size_t{3} * width * height);
         std::vector<int> sums(small.size());
         for (std::size_t i = 0; i < frame.size(); ++i) {
@@ -498,47 +529,63 @@ TEST_F(FrameTest, ViewsLookAsTheirReferences) {
         for (std::size_t i = 0; i < small.size(); ++i) {
             small[i] = static_cast<std::uint8_t>(std::lround(sums[i] / double(shrink * shrink)));
         }
-        const std::string path = folder + name + ".png";
         if (renewing) {
-            EXPECT_TRUE(savePixelsPng(path, width, height, 3, small.data())) << path;
+            const std::string path = folder + name + ".png";
+            EXPECT_TRUE(reference == nullptr || savePixelsPng(path, width, height, 3, small.data()))
+                << path;
             return;
         }
-        ilBindImage(ilGenImage());
-        ASSERT_TRUE(ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) &&
-                    ilGetInteger(IL_IMAGE_SIZE_OF_DATA) == static_cast<int>(small.size()))
-            << "no reference picture " << path;
-        double sum = 0;
-        for (std::size_t i = 0; i < small.size(); ++i) {
-            sum += std::pow((small[i] - ilGetData()[i]) / 255.0, 2);
+        const auto print = [&](const char* other, PictureDifference d) {
+            std::printf("%s against %s: RMS %.4f, %.2f%% of the pixels off by more than %d\n",
+                        name.c_str(), other, d.rms, 100 * d.outlierShare, outlierLevels);
+            return d;
+        };
+        if (reference != nullptr) {
+            const PictureDifference d = print(reference, differenceFrom(small, reference));
+            if (sameRenderer) {
+                EXPECT_LT(d.rms, tightRms) << name << " looks different from " << reference
+                                           << "; if that is meant, renew the references with "
+                                              "scripts/renew_references.sh";
+            } else {
+                EXPECT_TRUE(passesLoosely(d))
+                    << name << " looks different from " << reference << " beyond what " << renderer
+                    << " may differ from " << madeWith;
+            }
         }
-        EXPECT_LT(std::sqrt(sum / small.size()), tolerance)
-            << name << " looks different from " << path
-            << "; if that is meant, renew the references with scripts/renew_references.sh";
+        if (faultOf != nullptr) {
+            EXPECT_FALSE(passesLoosely(print(faultOf, differenceFrom(small, faultOf))))
+                << name << " passes for " << faultOf << " within the tolerance for another "
+                << "renderer: that tolerance no longer sees the fault";
+        }
     };
     const struct {
         const char* name;
         bool towardsSun;  // the sun right of the middle
         int bloom, lens;
         bool shadows, wireframe, compared;
+        const char* faultOf;
     } views[] = {
         // clang-format off
-        {"start", false, 1, 2, true, false, true},
-        {"sun", true, 1, 2, true, false, true},
-        {"shadows_off", false, 1, 2, false, false, false},
-        {"bloom_0", false, 0, 2, true, false, false},
-        {"bloom_2", false, 2, 2, true, false, false},
-        {"bloom_3", false, 3, 2, true, false, true},
-        {"sun_bloom_0", true, 0, 2, true, false, false},
-        {"sun_bloom_2", true, 2, 2, true, false, false},
-        {"sun_bloom_3", true, 3, 2, true, false, false},
-        {"lens_0", true, 1, 0, true, false, false},
-        {"lens_1", true, 1, 1, true, false, true},
-        {"wireframe", false, 1, 2, true, true, false},
+        {"start", false, 1, 2, true, false, true, nullptr},
+        {"sun", true, 1, 2, true, false, true, nullptr},
+        {"shadows_off", false, 1, 2, false, false, false, "start"},
+        {"bloom_0", false, 0, 2, true, false, false, "start"},
+        {"bloom_2", false, 2, 2, true, false, false, "start"},
+        {"bloom_3", false, 3, 2, true, false, true, nullptr},
+        {"sun_bloom_0", true, 0, 2, true, false, false, nullptr},
+        {"sun_bloom_2", true, 2, 2, true, false, false, nullptr},
+        {"sun_bloom_3", true, 3, 2, true, false, false, nullptr},
+        {"lens_0", true, 1, 0, true, false, false, "sun"},
+        {"lens_1", true, 1, 1, true, false, true, nullptr},
+        {"wireframe", false, 1, 2, true, true, false, nullptr},
         // clang-format on
     };
     scene::Camera& camera = *registry.camera;
     const scene::mat4 saved[2] = {camera.modelMatrix, camera.inverseModelMatrix};
     for (const auto& view : views) {
+        if (gallery == nullptr && !view.compared && (renewing || view.faultOf == nullptr)) {
+            continue;  // frames are slow in software: draw only what is checked or kept
+        }
         SCOPED_TRACE(view.name);
         settings = Settings{};
         settings.bloomBlendMode = view.bloom;
@@ -552,7 +599,7 @@ TEST_F(FrameTest, ViewsLookAsTheirReferences) {
         }
         updateWorld(0.0);
         renderFrame();
-        shoot(view.name, view.compared);
+        shoot(view.name, view.compared ? view.name : nullptr, view.faultOf);
     }
     // The win: the figure dropped onto the goal from the start view, with frame rate and help.
     settings = Settings{};
@@ -569,7 +616,7 @@ TEST_F(FrameTest, ViewsLookAsTheirReferences) {
     ASSERT_TRUE(gameWon);
     renderFrame();
     drawOverlay();
-    shoot("win", true);
+    shoot("win", "win", nullptr);
 }
 
 using FrameResourcesTest = GlTest;
