@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "platform/graphics.hpp"
 #include "platform/platform.hpp"
 
 namespace vantor {
@@ -39,8 +40,10 @@ void defineTexture(RenderTarget& target, const TextureFormat& format) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, format.internalFormat, target.width, target.height, 0,
-                 format.format, GL_UNSIGNED_BYTE, nullptr);
+    const platform::TextureStorage storage =
+        platform::renderableTexture(format.internalFormat, format.format);
+    glTexImage2D(GL_TEXTURE_2D, 0, storage.internalFormat, target.width, target.height, 0,
+                 storage.format, storage.type, nullptr);
     if (format.minFilter != GL_LINEAR) {
         // The passes rebuild the levels before they read them, but a pass that reads a texture
         // before any rebuild (the composition while bloom has been off since start-up) would
@@ -53,7 +56,8 @@ void defineTexture(RenderTarget& target, const TextureFormat& format) {
 void attachDepth(RenderTarget& target) {
     glGenRenderbuffers(1, &target.depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, target.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, target.width, target.height);
+    glRenderbufferStorage(GL_RENDERBUFFER, platform::renderableDepth(GL_DEPTH_COMPONENT),
+                          target.width, target.height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               target.depthBuffer);
 }
