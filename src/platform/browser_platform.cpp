@@ -2,6 +2,7 @@
 // ships it) on the page's canvas with a WebGL 2 context, the pointer captured by a click, Escape
 // turned into the pause (a page is not ended by a key), and the frames run by the browser's frame
 // callback. Input and time go through a scripted stand-in instead while one is installed.
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -145,7 +146,12 @@ void listenToPage() {
                                               onPointerLockChange);
 }
 
+// The browser shows the drawing buffer after each frame and clears it at the next frame's first
+// draw; a copy into it (a paused frame's kept picture) does not count as one, so the overlay drawn
+// after the copy would clear the copy away. Each frame therefore starts with that clear itself.
 void runOneFrame() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
     if (!frameFunction()) {
         emscripten_cancel_main_loop();
         finishFunction();

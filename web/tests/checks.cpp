@@ -25,7 +25,6 @@ constexpr double routeStep = 1.0 / 64.0;
 
 platform::ScriptedInput input;
 std::string view;
-bool drawn = false;
 
 void drawStartView() {
     for (int i = 0; i < settleSteps; ++i) {
@@ -50,19 +49,14 @@ void drawRoute() {
     }
 }
 
-// The view is drawn in the page's first frame and stays on the canvas: the second frame ends the
-// loop without drawing.
+// The view is drawn in the page's first frame, which also ends the loop: the canvas keeps it.
 bool frame() {
-    if (drawn) {
-        return false;
-    }
-    drawn = true;
     if (view == "route") {
         drawRoute();
     } else {
         drawStartView();
     }
-    return true;
+    return false;
 }
 
 void finish() {}
