@@ -97,6 +97,19 @@ std::string format(const char* pattern, Args... args) {
     return buffer;
 }
 
+// The time of the last unpaused frame of the game's loop.
+double previousFrameTime = 0.0;
+
+bool nextFrame() {
+    return runFrame(previousFrameTime);
+}
+
+void endGame() {
+    cleanUp();
+    releaseKeptFrame();
+    platform::terminate();
+}
+
 }  // namespace
 
 void drawOverlay() {
@@ -125,14 +138,8 @@ void prepareGame() {
 }
 
 int runMainLoop() {
-    double previousTime = platform::getTime();
-    bool keepRunning = true;
-    do {
-        keepRunning = runFrame(previousTime);
-    } while (keepRunning);
-    cleanUp();
-    releaseKeptFrame();
-    platform::terminate();
+    previousFrameTime = platform::getTime();
+    platform::runFrames(nextFrame, endGame);
     return 0;
 }
 

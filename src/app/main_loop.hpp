@@ -16,7 +16,8 @@ void initialize();
 // assembly, pointer centring and render targets.
 void prepareGame();
 
-// Runs frames until Escape or a closed window, releases the scene and the window; returns 0.
+// Runs frames until Escape or a closed window, releases the scene and the window; returns 0. In
+// the browser the page's frame callback runs the frames, and this returns at once.
 int runMainLoop();
 
 // One loop iteration; previousTime is the time of the last unpaused frame. False once the loop

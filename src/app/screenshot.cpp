@@ -52,6 +52,7 @@ std::string takeScreenshot() {
         return {};
     }
     std::cout << "screenshot written: " << path << std::endl;
+    platform::offerFile(path.c_str());
     return path;
 }
 

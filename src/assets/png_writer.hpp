@@ -1,5 +1,5 @@
 // Writing what the default framebuffer shows, or any image read back from GL, into a PNG file,
-// through the image library.
+// through the build's image library (savePixelsPng lives in its file, beside ImageFile).
 #pragma once
 
 #include <string>

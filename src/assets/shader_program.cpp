@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/fatal_exit.hpp"
+#include "platform/graphics.hpp"
 
 namespace vantor::scene {
 
@@ -46,8 +47,8 @@ void ShaderProgram::loadShader(const std::string& path, GLenum type, GLuint& sha
         std::cout << "failed to open shader file" << std::endl;
         platform::pauseAndExit();
     }
-    const std::string source((std::istreambuf_iterator<char>(file)),
-                             std::istreambuf_iterator<char>());
+    const std::string source = platform::adaptShaderSource(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
     file.close();
 
     shaderOut = glCreateShader(type);

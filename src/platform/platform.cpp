@@ -1,4 +1,4 @@
-// The real backend of the platform calls: one window library (GLFW 3) window with its context.
+// The desktop back end of the platform calls: one window library (GLFW 3) window with its context.
 // Input and time go through a scripted stand-in instead while a test has installed one.
 #include "platform/platform.hpp"
 
@@ -239,6 +239,14 @@ void terminate() {
     glfwTerminate();
     window = nullptr;
 }
+
+void runFrames(bool (*frame)(), void (*finish)()) {
+    while (frame()) {
+    }
+    finish();
+}
+
+void offerFile(const char*) {}
 
 bool openHiddenContext(int width, int height) {
     if (!init()) {

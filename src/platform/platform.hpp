@@ -1,6 +1,7 @@
 // The game's window, input and time, one function per call of the classic windowing interface the
-// game is written against. Behind them sits a backend: the real window library, or a scripted one
-// that tests drive. No other folder talks to the window library directly.
+// game is written against, and the loop that runs its frames. Behind them sits a back end: the
+// desktop's window library (platform.cpp), the browser's (browser_platform.cpp), or for input and
+// time a scripted one that tests drive. No other folder talks to the window library directly.
 #pragma once
 
 namespace vantor::platform {
@@ -52,6 +53,13 @@ int getMouseWheel();
 double getTime();
 void swapBuffers();
 void terminate();
+
+// Runs frame() once per displayed frame until it returns false, then finish(). The desktop loops
+// here; the browser hands each frame to its frame callback and returns at once, the page going on.
+void runFrames(bool (*frame)(), void (*finish)());
+// Hands a file the game has written to the player: on the desktop it is already in the working
+// directory; the browser offers it as a download.
+void offerFile(const char* path);
 
 // For tests: an invisible 3.3 core window whose context is current, with the GL entry points
 // loaded. Returns false (after printing why) when no context can be made, e.g. without a display.

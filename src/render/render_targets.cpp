@@ -6,6 +6,7 @@
 #include <iostream>
 #include <vector>
 
+#include "platform/graphics.hpp"
 #include "platform/platform.hpp"
 
 namespace vantor {
@@ -48,9 +49,11 @@ GLuint defineTexture(GLsizei width, GLsizei height, const TextureFormat& format,
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, lastLevel);
+    const platform::TextureStorage storage =
+        platform::renderableTexture(format.internalFormat, format.format);
     for (int level = 0; level <= lastLevel; ++level) {
-        glTexImage2D(GL_TEXTURE_2D, level, format.internalFormat, std::max(width >> level, 1),
-                     std::max(height >> level, 1), 0, format.format, GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, level, storage.internalFormat, std::max(width >> level, 1),
+                     std::max(height >> level, 1), 0, storage.format, storage.type, nullptr);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
@@ -59,7 +62,8 @@ GLuint defineTexture(GLsizei width, GLsizei height, const TextureFormat& format,
 void attachDepth(RenderTarget& target) {
     glGenRenderbuffers(1, &target.depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, target.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, target.width, target.height);
+    glRenderbufferStorage(GL_RENDERBUFFER, platform::renderableDepth(GL_DEPTH_COMPONENT),
+                          target.width, target.height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               target.depthBuffer);
 }

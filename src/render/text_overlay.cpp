@@ -21,7 +21,6 @@ constexpr const char* fontSamplerName = "myTextureSampler";
 // The font image is a 16x16 grid of equal cells, rows counted from its top.
 constexpr int fontGridCells = 16;
 constexpr float fontCellSpan = 1.0f / fontGridCells;
-constexpr int verticesPerGlyph = 6;
 constexpr GLuint positionAttribute = 0;
 constexpr GLuint uvAttribute = 1;
 

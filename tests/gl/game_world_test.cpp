@@ -20,6 +20,7 @@
 #include "app/registry.hpp"
 #include "app/scene_assembly.hpp"
 #include "app/world_update.hpp"
+#include "gl/support/autopilot.hpp"
 #include "gl/support/shipped_scene.hpp"
 #include "scene/camera.hpp"
 #include "scene/lens_flare.hpp"
@@ -325,56 +326,10 @@ TEST_F(GameWorld, TouchingTheGoalWinsUntilAResetByROrByAFallBelowMinusOneHundred
     EXPECT_FALSE(gameWon);
 }
 
-// The shipped course, crossed by an autopilot that knows where the clouds are and, like a
-// player, uses the keys only; the figure never turns, so its axes are the world's.
+// The shipped course, crossed by the autopilot.
 class PlayThrough : public ShippedSceneTest {
   protected:
     static void SetUpTestSuite() { buildShippedScene(1, step); }
-
-    static vec3 toward(const Platform* cloud) {
-        const vec3 d = positionOf(cloud) - positionOf(registry.character);
-        return vec3(d.x, 0.0f, d.z);
-    }
-    // One step; false once the figure has fallen off or three minutes have passed.
-    bool advance() {
-        updateWorld(step);
-        return !registry.character->fellOff && ++steps < 64 * 180;
-    }
-    static void steerTowards(const Platform* cloud) {
-        constexpr float arrived = 0.3f;
-        const vec3 d = toward(cloud);
-        input().releaseAll();
-        const std::pair<int, float> keys[] = {{'D', d.x}, {'A', -d.x}, {'S', d.z}, {'W', -d.z}};
-        for (const auto& [key, distance] : keys) {
-            if (scene::length(d) > arrived && distance > arrived / 2) {
-                input().press(key);
-            }
-        }
-    }
-    // Waits on a moving cloud until the next is within reach and not above a jump, then jumps
-    // and steers onto it.
-    bool hop(const Platform* next, float reach) {
-        const auto* own = static_cast<const Platform*>(registry.character->parent);
-        while (reach > 0 && (scene::length(toward(next)) > reach ||
-                             positionOf(next).y > positionOf(own).y + 1.0f)) {
-            if (!advance()) {
-                return false;
-            }
-        }
-        while (!registry.character->onGround || registry.character->parent != next) {
-            steerTowards(next);
-            if (registry.character->onGround) {
-                input().press(platform::KEY_SPACE);
-            }
-            if (!advance()) {
-                return false;
-            }
-        }
-        input().releaseAll();
-        return true;
-    }
-
-    int steps = 1;
 };
 
 TEST_F(PlayThrough, TheShippedCourseIsWonFromTheStartAndRPutsEveryObjectBack) {
@@ -384,21 +339,12 @@ TEST_F(PlayThrough, TheShippedCourseIsWonFromTheStartAndRPutsEveryObjectBack) {
     const vec3 flagFromGoal = positionOf(flag) - positionOf(r.endPlatform);
     const vec3 flagX = flag->getModelMatrix().column(0).xyz();
 
-    // Per cloud: on the lifts the figure waits until the next cloud is level, on the ferries and
-    // before the drifting goal until it is close.
-    const float reach[] = {0, 0, 0, 0, 0, 0, 13, 0, 12, 0, 0, 0, 0, 12, 0, 0, 14.5f, 0, 12.5f};
-    ASSERT_EQ(r.platforms.size(), std::size(reach));
-    while (!r.character->onGround) {
-        ASSERT_TRUE(advance()) << "no landing on the first cloud";
-    }
-    for (size_t target = 1; target < r.platforms.size(); ++target) {
-        ASSERT_TRUE(hop(r.platforms[target], reach[target]))
-            << "fallen or too slow on the way to " << target;
-    }
+    Autopilot autopilot(input(), step);
+    ASSERT_EQ(autopilot.crossCourse(), "");
     EXPECT_TRUE(gameWon);
 
     input().press('R');
-    advance();
+    autopilot.advance();
     EXPECT_FALSE(gameWon);
     EXPECT_EQ(r.light->getModelMatrix(), lightStart);
     for (const Platform* cloud : r.platforms) {  // only the goal moves on
