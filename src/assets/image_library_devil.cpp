@@ -27,11 +27,14 @@ bool loadBoundImage(const std::string& path) {
 
 }  // namespace
 
-// One library image, bound while the object lives and released on every path out.
+// One library image, released on every path out. The library works on the image bound last, and
+// several may be alive at once: every call binds its own first.
 struct ImageFile::Decoded {
     ILuint image = 0;
     bool bottomFirst = false;
     bool loaded = false;
+
+    void bind() const { ilBindImage(image); }
 };
 
 ImageFile::ImageFile(const std::string& path, RowOrder order) : decoded(new Decoded) {
@@ -59,18 +62,22 @@ bool ImageFile::loaded() const {
 }
 
 bool ImageFile::convertToRgba8() {
+    decoded->bind();
     return ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE) != IL_FALSE;
 }
 
 int ImageFile::width() const {
+    decoded->bind();
     return ilGetInteger(IL_IMAGE_WIDTH);
 }
 
 int ImageFile::height() const {
+    decoded->bind();
     return ilGetInteger(IL_IMAGE_HEIGHT);
 }
 
 const unsigned char* ImageFile::pixels() const {
+    decoded->bind();
     return ilGetData();
 }
 

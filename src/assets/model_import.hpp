@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "assets/texture_loader.hpp"
+
 namespace vantor {
 
 // Tangent space, triangulation, smooth normals and flipped UVs; nothing else (identical vertices
@@ -18,10 +20,11 @@ constexpr const char* modelOpenFailedMessage = "The file wasn't successfully ope
 
 namespace vantor::scene {
 
-// While one of these lives, each model file is read once: later loads of the same file take the
-// arrays of the first read. Every object still gets its own meshes, textures and collision data,
-// and every message is printed again, so nothing but the time differs. The scene assembly holds
-// one, since every platform of a course is the same cloud. Scopes may nest; the innermost is used.
+// While one of these lives, each model file is read once and each image decoded once: later loads
+// of the same file take the arrays of the first read, and its textures the pixels of the first
+// decode. Every object still gets its own meshes, textures and collision data, and every message
+// is printed again, so nothing but the time differs. The scene assembly holds one, since every
+// platform of a course is the same cloud. Scopes may nest; the innermost is used.
 class ModelImportCache {
   public:
     ModelImportCache();
@@ -34,6 +37,7 @@ class ModelImportCache {
   private:
     std::unique_ptr<Models> models;
     Models* outer;
+    ImageDecodeCache images;
 };
 
 }  // namespace vantor::scene

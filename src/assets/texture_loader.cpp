@@ -2,6 +2,7 @@
 #include "assets/texture_loader.hpp"
 
 #include <iostream>
+#include <map>
 
 #include "assets/image_file.hpp"
 
@@ -25,8 +26,41 @@ bool upload(ImageFile& image) {
 
 }  // namespace
 
+// The images decoded while an ImageDecodeCache lives, by name, converted to RGBA8 where they
+// could be read (a conversion that fails leaves them as read, and fails again).
+struct ImageDecodeCache::Images {
+    std::map<std::string, std::unique_ptr<ImageFile>> byName;
+};
+
+namespace {
+
+ImageDecodeCache::Images* activeImages = nullptr;
+
+// The image, decoded now or, where a cache is active, by an earlier load of the same name.
+ImageFile& decoded(const std::string& name, std::unique_ptr<ImageFile>& uncached) {
+    std::unique_ptr<ImageFile>* slot = &uncached;
+    if (activeImages != nullptr) {
+        slot = &activeImages->byName[name];
+    }
+    if (*slot == nullptr) {
+        *slot = std::make_unique<ImageFile>(textureFolder + name, RowOrder::AsStored);
+    }
+    return **slot;
+}
+
+}  // namespace
+
+ImageDecodeCache::ImageDecodeCache() : images(std::make_unique<Images>()), outer(activeImages) {
+    activeImages = images.get();
+}
+
+ImageDecodeCache::~ImageDecodeCache() {
+    activeImages = outer;
+}
+
 GLuint loadTexture(const std::string& name) {
-    ImageFile image(textureFolder + name, RowOrder::AsStored);
+    std::unique_ptr<ImageFile> uncached;
+    ImageFile& image = decoded(name, uncached);
     if (!image.loaded()) {
         std::cout << "The file for loadTexture was not successfully opened " << name << std::endl;
         return FAILED_TEXTURE;

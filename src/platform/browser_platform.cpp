@@ -56,8 +56,8 @@ void onScroll(GLFWwindow*, double, double yOffset) {
     wheelPosition += yOffset;
 }
 
-// A key held down repeats as GLFW_REPEAT: only the first press counts. Escape pauses instead (onKey):
-// a page ends with its tab.
+// A key held down repeats as GLFW_REPEAT: only the first press counts. Escape pauses instead
+// (onKey): a page ends with its tab.
 void onGlfwKey(GLFWwindow*, int key, int, int action, int) {
     if (action == GLFW_PRESS && key != KEY_ESC) {
         keyPresses.record(key);

@@ -4,6 +4,7 @@
 #include "assets/model_import.hpp"
 
 #include <memory>
+#include <vector>
 
 #include "assets/shader_program.hpp"
 #include "assets/texture_loader.hpp"
@@ -86,8 +87,22 @@ TEST_F(VisibleObjectTest, TheImportCacheSharesOnlyTheReadOfAFile) {
         EXPECT_TRUE(broken.collisionModel == nullptr && broken.collisionShape == nullptr);
     }
     const scene::Mesh& a = *loaded[0]->meshes.at(0);
-    EXPECT_NE(a.vertexArray, loaded[1]->meshes.at(0)->vertexArray);
+    const scene::Mesh& b = *loaded[1]->meshes.at(0);
+    EXPECT_NE(a.vertexArray, b.vertexArray);
     EXPECT_LT(a.textures.at(0).id, a.textures.at(1).id) << "kept in the order loaded";
+    // Each image was decoded once, and each texture holds its own image's pixels.
+    const auto texel = [](GLuint texture) {
+        std::vector<GLubyte> pixels(4 * 4 * 4);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return std::vector<GLubyte>(pixels.begin(), pixels.begin() + 3);
+    };
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(a.textures.at(i).id, b.textures.at(i).id);
+        EXPECT_EQ(texel(b.textures.at(i).id), texel(a.textures.at(i).id));
+    }
+    EXPECT_EQ(texel(b.textures.at(0).id), (std::vector<GLubyte>{0, 255, 0})) << "green.png";
+    EXPECT_EQ(texel(b.textures.at(1).id), (std::vector<GLubyte>{0, 0, 255})) << "blue.png";
     EXPECT_EQ(box(ModelObject("Models/customskybox.obj")).corners[7].x, 1.0f);
     const WorkingDirectory data(dataDir());
     EXPECT_EQ(box(ModelObject("Models/customskybox.obj")).corners[7].x, 2.0f) << "the shipped one";
