@@ -5,7 +5,7 @@ set -euo pipefail
 
 play_packages=(cmake ninja-build g++ pkg-config libglfw3-dev libglew-dev libassimp-dev libdevil-dev
     libgl1-mesa-dri libglx-mesa0 xvfb xauth xdotool imagemagick)
-test_packages=(python3 libgtest-dev libbenchmark-dev libfcl-dev clang libclang-rt-14-dev gdb)
+test_packages=(python3 libgtest-dev libbenchmark-dev libfcl-dev clang libclang-rt-14-dev)
 
 packages=("${play_packages[@]}")
 if [ "${1:-play}" = test ]; then
