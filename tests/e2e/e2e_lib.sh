@@ -1,7 +1,7 @@
 # Shared helpers of the end-to-end tests: start the game in a data folder, find its window, watch
 # the screen for frames, hold keys until a frame has read them, wait for the exit status.
 # Sourced by the *_test.sh scripts; they run inside an X server (xvfb-run).
-set -euo pipefail
+set -eEuo pipefail
 
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The longest wait for one step; a frame of the full pipeline takes most of a second in software.
@@ -10,7 +10,7 @@ work=$(mktemp -d)
 game_log=$work/game.log
 game_pid="" game_status="" window=""
 # A key left down would reach the next test's game on the same display.
-trap 'game_running && kill "$game_pid"; xdotool keyup Escape 2>/dev/null
+trap 'game_running && kill "$game_pid"; xdotool keyup Escape 2>/dev/null || true
     [ -n "${VANTOR_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 
 fail() {
@@ -19,6 +19,17 @@ fail() {
     cat "$game_log" 2>/dev/null || true
     exit 1
 }
+
+# Any command that fails where nothing tests its status ends the script with a report of the
+# command and the game's output, never silently. Inside a command substitution the line goes to
+# standard error and the substitution's own failure brings the report.
+failed_command() {
+    local status=$1 line=$2 source=$3 command=$4
+    echo "'$command' ended with status $status (line $line of $source)" >&2
+    [ "$BASHPID" = "$$" ] || exit "$status"
+    fail "'$command' ended with status $status (line $line of $source)"
+}
+trap 'failed_command $? "$LINENO" "${BASH_SOURCE[0]##*/}" "$BASH_COMMAND"' ERR
 
 # start_game BINARY DATA_DIR [ENV_ARGS...]: the game with the data folder as working directory,
 # standard input not a terminal (a fatal start-up error ends it without waiting), and the
@@ -76,7 +87,13 @@ wait_for_exit() {
 # more than a little.
 shot() { import -window root ${2:+-crop "$2" +repage} "$1"; }
 glance() { import -window root -resize 25% "$1"; }
-changed_pixels() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true; }
+changed_pixels() {
+    local count
+    count=$(compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true)
+    # Large counts come in exponent notation.
+    awk -v n="$count" 'BEGIN { if (n !~ /^[0-9.e+]+$/) exit 1; printf "%d\n", n }' ||
+        fail "cannot compare $1 with $2: $count"
+}
 
 # wait_for_first_frame: the window shows something other than plain black.
 wait_for_first_frame() {
@@ -118,4 +135,22 @@ hold_until_changed() {
     done
     xdotool keyup $1
     [ "$changed" -gt $min_changed ] || fail "$1 did not change region $2 ($changed pixels)"
+}
+
+# probe ARGS...: what the X server shows of the game (tests/e2e/screen_probe.py); wait_frames N:
+# the window has shown N more frames, whether or not they differ (a paused game's do not).
+probe() { python3 "$e2e_dir/screen_probe.py" "$@"; }
+wait_frames() {
+    probe frames "$window" "$1" || fail "the game stopped showing frames"
+}
+
+# take_focus: gives the window the focus that mouse motion needs, and the world its start again.
+# Without a window manager the focus is seen to go and come back, the window library puts the
+# pointer back where it never saved it (the screen's corner) and reads that as one motion: the
+# figure turns. R undoes the turn.
+take_focus() {
+    xdotool windowfocus --sync "$window"
+    wait_frames 2
+    hold_until_changed r 1600x900+0+0
+    wait_still
 }
