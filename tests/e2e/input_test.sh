@@ -20,8 +20,12 @@ pointer() { xdotool getmouselocation | sed -E 's/x:([0-9]+) y:([0-9]+) .*/\1 \2/
 expect_pointer() {
     [ "$(pointer)" = "$1" ] || fail "$2: the pointer is at $(pointer), not $1"
 }
+# expect_cursor hidden|shown DESCRIPTION: how the pointer is drawn, and whether it is held.
 expect_cursor() {
+    local held=free
+    [ "$1" = shown ] || held=held
     [ "$(probe cursor)" = "$1" ] || fail "$2: the pointer is not $1"
+    [ "$(probe pointer)" = "$held" ] || fail "$2: the pointer is not $held"
 }
 # figure_in PNG: sets the top, bottom and lean of the figure's markers.
 figure_in() {
@@ -80,7 +84,8 @@ shot "$work/back.png"
 difference=$({ compare -metric RMSE "$work/start.png" "$work/back.png" null: 2>&1 || true; } |
     sed 's/.*(\(.*\))/\1/')
 echo "the view after a step out and a step in against the view before: RMSE $difference"
-awk -v d="$difference" 'BEGIN { exit !(d < 0.01) }' || fail "the wheel step in did not undo the step out"
+awk -v d="$difference" 'BEGIN { exit !(d < 0.01) }' ||
+    fail "the wheel step in did not undo the step out"
 
 # Right, then up: the far scene (sky, sun, the clouds ahead) passes to the left, then sinks. A
 # larger turn and a tilt down then show the tilt's axis: about any other than the figure's own,

@@ -16,8 +16,8 @@ $(cat "$work/look.txt")"
 read -r left top right bottom lean count < <(probe figure "$picture" 600x500+500+150)
 echo "the figure's markers: $left,$top to $right,$bottom, leaning $lean degrees ($count pixels)"
 [ "${left:-none}" != none ] || fail "no figure in the picture"
-awk -v l="$left" -v r="$right" -v h=$((bottom - top)) -v lean="$lean" 'BEGIN {
-    exit !((l + r) / 2 > 760 && (l + r) / 2 < 840 && h > 150 && h < 230 && lean > -3 && lean < 3) }' ||
+awk -v x=$(((left + right) / 2)) -v h=$((bottom - top)) -v lean="$lean" 'BEGIN {
+    exit !(x > 760 && x < 840 && h > 150 && h < 230 && lean > -3 && lean < 3) }' ||
     fail "the figure is not upright in the middle at the start view's size"
 # Under its feet: the grey of a cloud, not the blue of the sky.
 blueness=$(convert "$picture" -crop 120x40+$(((left + right) / 2 - 60))+$((bottom + 10)) +repage \

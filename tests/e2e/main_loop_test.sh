@@ -92,6 +92,8 @@ hold_until_changed "F1 F12" "$help_region"
 screenshot_written 1
 hold_until_changed "p F12" "$help_region"
 screenshot_written 2
+[ "$(ls "$data/screenshots")" = "$(printf 'vantor-%04d.png\n' 1 2)" ] ||
+    fail "the screenshots folder holds $(ls "$data/screenshots" | tr '\n' ' ')"
 echo "F12 wrote the screen twice"
 
 xdotool keydown Escape

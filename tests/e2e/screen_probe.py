@@ -8,6 +8,7 @@ Usage (inside the game's X server):
   screen_probe.py airtime WINDOW GEOMETRY KEY  holds KEY until the region moves, then reports the
                                                world time until it is still again
   screen_probe.py cursor                       "shown" or "hidden": the pointer's current image
+  screen_probe.py pointer                      "held" while a client holds the pointer, or "free"
   screen_probe.py figure PNG [GEOMETRY]        the figure's orange markers: their box and lean
   screen_probe.py shift A B GEOMETRY x|y       how far the region's picture moved from A to B
 Exit status 1 with a line on standard output when what was waited for did not come.
@@ -205,6 +206,26 @@ def cursor():
     print("shown" if drawn else "hidden")
 
 
+def pointer_held():
+    """Whether some client holds the pointer: a grab of our own is refused while another lasts.
+    Ours, where it succeeds, is let go at once; it takes no event from anyone."""
+    display = Display()
+    x11 = display.x11
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint,
+                                 ctypes.c_int, ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong,
+                                 ctypes.c_ulong]
+    x11.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    grab_success, grab_mode_async = 0, 1
+    status = x11.XGrabPointer(display.handle, x11.XDefaultRootWindow(display.handle), 0, 0,
+                              grab_mode_async, grab_mode_async, 0, 0, 0)
+    if status == grab_success:
+        x11.XUngrabPointer(display.handle, 0)
+        x11.XFlush(display.handle)
+    print("free" if status == grab_success else "held")
+
+
 def read_png(path):
     ppm = subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True).stdout
     header, offset = [], 0
@@ -273,7 +294,8 @@ def shift(before, after, geometry, axis):
     a, b = profile(before), profile(after)
     best, best_offset = None, 0
     for offset in range(-len(a) // 2, len(a) // 2 + 1):
-        pairs = [(a[i], b[i + offset]) for i in range(max(0, -offset), min(len(a), len(b) - offset))]
+        overlap = range(max(0, -offset), min(len(a), len(b) - offset))
+        pairs = [(a[i], b[i + offset]) for i in overlap]
         mismatch = sum(abs(p - q) for p, q in pairs) / len(pairs)
         if best is None or mismatch < best:
             best, best_offset = mismatch, offset
@@ -287,6 +309,8 @@ def main(args):
         airtime(int(args[1], 0), parse_geometry(args[2]), args[3])
     elif args == ["cursor"]:
         cursor()
+    elif args == ["pointer"]:
+        pointer_held()
     elif args[:1] == ["figure"] and len(args) in (2, 3):
         figure(args[1], parse_geometry(args[2]) if len(args) == 3 else None)
     elif args[:1] == ["shift"] and len(args) == 5 and args[4] in ("x", "y"):

@@ -18,11 +18,13 @@ read -r width height <<<"${SCREEN_SIZE/x/ }"
 if [ $((width * 9)) -gt $((height * 16)) ]; then
     area_width=$(((height * 16 + 4) / 9)) area_height=$height
     area_x=$(((width - area_width) / 2)) area_y=0
-    bars=("${area_x}x$height+0+0" "$((width - area_x - area_width))x$height+$((area_x + area_width))+0")
+    right=$((area_x + area_width))
+    bars=("${area_x}x$height+0+0" "$((width - right))x$height+$right+0")
 else
     area_width=$width area_height=$(((width * 9 + 8) / 16))
     area_x=0 area_y=$(((height - area_height) / 2))
-    bars=("${width}x$area_y+0+0" "${width}x$((height - area_y - area_height))+0+$((area_y + area_height))")
+    bottom=$((area_y + area_height))
+    bars=("${width}x$area_y+0+0" "${width}x$((height - bottom))+0+$bottom")
 fi
 area=${area_width}x$area_height+$area_x+$area_y
 # Where F1 shows the help, and the rest of the area, which no overlay covers.
@@ -34,8 +36,9 @@ below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 brightest() { convert "$1" -crop "$2" +repage -format '%[fx:maxima]' info:; }
 darkest_edge() {
     local edge lowest=1 mean
-    for edge in "${area_width}x1+$area_x+$area_y" "${area_width}x1+$area_x+$((area_y + area_height - 1))" \
-        "1x$area_height+$area_x+$area_y" "1x$area_height+$((area_x + area_width - 1))+$area_y"; do
+    for edge in "${area_width}x1+$area_x+$area_y" "1x$area_height+$area_x+$area_y" \
+        "${area_width}x1+$area_x+$((area_y + area_height - 1))" \
+        "1x$area_height+$((area_x + area_width - 1))+$area_y"; do
         mean=$(convert "$1" -crop "$edge" +repage -format '%[fx:mean]' info:)
         below "$mean" "$lowest" && lowest=$mean
     done
@@ -58,8 +61,10 @@ check_picture() {
     convert "$e2e_dir/../fixtures/reference/start.png" -crop 213x180+107+0 +repage \
         "$work/reference.png"
     difference=$(rmse "$work/$1-small.png" "$work/reference.png")
-    echo "lens flares $1: bars black, the picture's darkest edge $edge, against the reference RMSE $difference"
-    below "$difference" 0.08 || fail "lens flares $1: not the reference's start view (turned, or not filling its area)"
+    echo "lens flares $1: bars black, the picture's darkest edge $edge," \
+        "against the reference RMSE $difference"
+    below "$difference" 0.08 ||
+        fail "lens flares $1: not the reference's start view (turned, or not filling its area)"
 }
 
 start_game "$1" "$2"
