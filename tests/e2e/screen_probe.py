@@ -1,18 +1,24 @@
 #!/usr/bin/env python3
 """What the X server knows about the running game, read from outside it: each frame the game
-shows (damage reports on its window), the pixels of a region, whether the pointer is drawn, and
-the figure's markers in a screenshot. Nothing here reaches into the game's process.
+shows (damage reports on its window), the pixels of a region, whether the pointer is drawn and
+held, and the figure's markers in a screenshot; and a window manager's close request. Nothing
+here reaches into the game's process.
 
 Usage (inside the game's X server):
   screen_probe.py frames WINDOW COUNT          waits until the window has shown COUNT more frames
+  screen_probe.py still WINDOW                 waits until the window's picture stops changing
+  screen_probe.py hold WINDOW GEOMETRY N KEY...  holds the keys until a frame shows more than N
+                                               pixels of the region changed
   screen_probe.py airtime WINDOW GEOMETRY KEY  holds KEY until the region moves, then reports the
                                                world time until it is still again
   screen_probe.py cursor                       "shown" or "hidden": the pointer's current image
   screen_probe.py pointer                      "held" while a client holds the pointer, or "free"
+  screen_probe.py close WINDOW                 asks the window to close, as a window manager does
   screen_probe.py figure PNG [GEOMETRY]        the figure's orange markers: their box and lean
   screen_probe.py shift A B GEOMETRY x|y       how far the region's picture moved from A to B
 Exit status 1 with a line on standard output when what was waited for did not come.
 """
+import atexit
 import ctypes
 import math
 import os
@@ -25,8 +31,8 @@ import time
 WAIT_LIMIT = float(os.environ.get("VANTOR_E2E_WAIT", "40"))
 # The longest step the world takes: a slower frame advances it this much and no more.
 MAX_STEP = 0.2
-# Damage reports closer together than this belong to one buffer swap.
-SAME_SWAP = 0.01
+# Damage reports closer together than this, in seconds, belong to one buffer swap.
+SAME_SWAP = 0.005
 
 
 def fail(message):
@@ -41,11 +47,21 @@ class Display:
         self.x11 = ctypes.CDLL("libX11.so.6")
         self.x11.XOpenDisplay.restype = ctypes.c_void_p
         self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.handle = self.x11.XOpenDisplay(None)
-        if not self.handle:
+        # A loaded X server now and then refuses a connection: asked again, twice at most.
+        for attempt in range(3):
+            self.handle = self.x11.XOpenDisplay(None)
+            if self.handle:
+                break
+            time.sleep(0.5)
+        else:
             fail("screen_probe: cannot open the display " + os.environ.get("DISPLAY", "(unset)"))
+        # Closed properly, after a round trip: requests still on their way when a connection
+        # simply ends, with the server's events unread in it, can be dropped.
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        atexit.register(self.x11.XCloseDisplay, self.handle)
         for name, restype, argtypes in [
             ("XFlush", ctypes.c_int, []),
+            ("XSync", ctypes.c_int, [ctypes.c_int]),
             ("XPending", ctypes.c_int, []),
             ("XConnectionNumber", ctypes.c_int, []),
             ("XNextEvent", ctypes.c_int, [ctypes.c_void_p]),
@@ -54,6 +70,7 @@ class Display:
                                            ctypes.c_int]),
             ("XKeysymToKeycode", ctypes.c_ubyte, [ctypes.c_ulong]),
             ("XFree", ctypes.c_int, None),
+            ("XGetGeometry", ctypes.c_int, [ctypes.c_ulong] + [ctypes.c_void_p] * 7),
             ("XDestroyImage", ctypes.c_int, None),
             ("XStringToKeysym", ctypes.c_ulong, None),
         ]:
@@ -66,9 +83,11 @@ class Display:
 
 
 class Frames:
-    """The frames a window shows: one damage report per buffer swap, taken as it comes."""
+    """The frames a window shows, as the X server reports drawing into it: each request that draws
+    is reported with the server's time, and the reports of one buffer swap come together. Times
+    are the server's, not those at which this process got round to reading them."""
 
-    REPORT_NON_EMPTY = 3
+    REPORT_RAW_RECTANGLES = 0
 
     def __init__(self, display, window):
         self.display = display
@@ -81,36 +100,43 @@ class Frames:
             fail("screen_probe: the X server has no damage extension")
         damage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
         damage.XDamageCreate.restype = ctypes.c_ulong
-        damage.XDamageSubtract.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                           ctypes.c_ulong]
-        self.damage = damage
         self.notify = event_base.value
         self.window = window
-        self.region = damage.XDamageCreate(display.handle, window, self.REPORT_NON_EMPTY)
+        damage.XDamageCreate(display.handle, window, self.REPORT_RAW_RECTANGLES)
         display.x11.XFlush(display.handle)
         self.event = (ctypes.c_long * 24)()
+        self.pending = None  # the first report of the next swap, read while finishing the last
 
-    def next(self, deadline):
-        """The time of the next swap, or None at the deadline."""
+    def report(self, deadline):
+        """The server time in milliseconds of the next damage report, or None at the deadline."""
         x11, handle = self.display.x11, self.display.handle
-        shown = None
         while True:
             while x11.XPending(handle):
                 x11.XNextEvent(handle, self.event)
                 if ctypes.cast(self.event, ctypes.POINTER(ctypes.c_int))[0] == self.notify:
-                    shown = shown or time.monotonic()
-                    self.damage.XDamageSubtract(handle, self.region, 0, 0)
-                    x11.XFlush(handle)
-            now = time.monotonic()
-            if shown is not None and now - shown >= SAME_SWAP:
-                return shown
-            if now >= deadline:
+                    # As longs: type, serial, send_event, display, drawable, damage, level and
+                    # more in one, then the time.
+                    return self.event[7]
+            wait = deadline - time.monotonic()
+            if wait <= 0:
                 return None
-            wait = SAME_SWAP if shown is not None else deadline - now
             select.select([x11.XConnectionNumber(handle)], [], [], wait)
 
-    def grab(self, geometry):
-        """The region's pixels as bytes, four per pixel, sampled on a grid of every 4th pixel."""
+    def next(self, deadline):
+        """The server time in seconds of the next swap, or None at the deadline."""
+        shown = self.pending if self.pending is not None else self.report(deadline)
+        self.pending = None
+        if shown is None:
+            return None
+        while True:
+            following = self.report(time.monotonic() + SAME_SWAP)
+            if following is None or following - shown > SAME_SWAP * 1000:
+                self.pending = following
+                return shown / 1000.0
+
+    def grab(self, geometry, step=4):
+        """The region's pixels on a grid of every step-th pixel each way: per row, the bytes of
+        each colour channel (blue, green, red in the server's 32-bit pixels)."""
         width, height, x, y = geometry
         x11 = self.display.x11
         image = x11.XGetImage(self.display.handle, self.window, x, y, width, height,
@@ -122,8 +148,9 @@ class Frames:
         bytes_per_line = fields[11]  # four ints, the data pointer, five ints, then this
         raw = ctypes.string_at(data, bytes_per_line * height)
         x11.XDestroyImage(image)
-        return b"".join(raw[row * bytes_per_line + column:row * bytes_per_line + column + 4]
-                        for row in range(0, height, 4) for column in range(0, 4 * width, 16))
+        rows = (raw[row * bytes_per_line:row * bytes_per_line + 4 * width]
+                for row in range(0, height, step))
+        return [tuple(row[channel::4 * step] for channel in range(3)) for row in rows]
 
 
 def parse_geometry(text):
@@ -132,11 +159,19 @@ def parse_geometry(text):
     return int(width), int(height), int(x), int(y)
 
 
+def changed(a, b):
+    """How many samples of two grabs differ by more than a tenth of the range in any channel."""
+    count = 0
+    for row_a, row_b in zip(a, b):
+        if row_a != row_b:
+            count += sum(1 for pixel in zip(*row_a, *row_b)
+                         if max(abs(pixel[c] - pixel[c + 3]) for c in range(3)) > 25)
+    return count
+
+
 def moved(a, b):
-    """True when more than one sample in a hundred differs by more than a tenth of the range."""
-    changed = sum(1 for i in range(0, len(a), 4)
-                  if max(abs(a[i] - b[i]), abs(a[i + 1] - b[i + 1]), abs(a[i + 2] - b[i + 2])) > 25)
-    return changed * 100 > len(a) // 4
+    """True when more than one sample in a hundred changed."""
+    return changed(a, b) * 100 > len(a) * len(a[0][0])
 
 
 def wait_frames(window, count):
@@ -147,45 +182,106 @@ def wait_frames(window, count):
             fail("screen_probe: %d of %d frames shown in %.0f s" % (shown, count, WAIT_LIMIT))
 
 
+def sampling(geometry):
+    """The grid step that keeps a region to about 150,000 samples, which a frame can spare."""
+    return max(1, math.ceil(math.sqrt(geometry[0] * geometry[1] / 150000)))
+
+
+def hold(window, geometry, least, keys):
+    """Holds the keys down from one frame until a frame shows more than `least` pixels of the
+    region changed (counted on a grid where the region is large), then lets them go."""
+    display = Display()
+    frames = Frames(display, window)
+    step = sampling(geometry)
+    before = frames.grab(geometry, step)
+    for key in keys:
+        press(display, key, True)
+    deadline = time.monotonic() + WAIT_LIMIT
+    count = 0
+    try:
+        while count * step * step <= least:
+            if frames.next(deadline) is None:
+                fail("%s did not change region %dx%d+%d+%d (%d pixels)" % (
+                    " ".join(keys), *geometry, count * step * step))
+            count = changed(before, frames.grab(geometry, step))
+    finally:
+        for key in keys:
+            press(display, key, False)
+
+
+def still(window):
+    """Waits until the window's picture has stayed as it was over five frames and a second:
+    on a grid of every 4th pixel, no more than 20 samples (a frame-rate line's digits) differ
+    from the first of those frames."""
+    display = Display()
+    frames = Frames(display, window)
+    size = [ctypes.c_uint() for _ in range(4)]
+    position = [ctypes.c_int(), ctypes.c_int()]
+    root = ctypes.c_ulong()
+    display.x11.XGetGeometry(display.handle, window, ctypes.byref(root),
+                             *(ctypes.byref(v) for v in position),
+                             *(ctypes.byref(v) for v in size))
+    geometry = (size[0].value, size[1].value, 0, 0)
+    deadline = time.monotonic() + WAIT_LIMIT
+    reference, since, count = None, None, 0
+    while count < 5 or shown - since < 1.0:
+        shown = frames.next(deadline)
+        if shown is None:
+            fail("the picture never came to rest")
+        image = frames.grab(geometry)
+        if reference is None or changed(reference, image) > 20:
+            reference, since, count = image, shown, 0
+        else:
+            count += 1
+
+
 def press(display, key, down):
+    """A key event as the keyboard would send it. It returns once the server has taken the event:
+    a release still on its way when this process ends can be lost, and the key stays down."""
     xtest = ctypes.CDLL("libXtst.so.6")
     xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
                                         ctypes.c_ulong]
     code = display.x11.XKeysymToKeycode(display.handle, display.x11.XStringToKeysym(key.encode()))
     xtest.XTestFakeKeyEvent(display.handle, code, 1 if down else 0, 0)
-    display.x11.XFlush(display.handle)
+    display.x11.XSync(display.handle, 0)
 
 
 def airtime(window, geometry, key):
-    """Holds the key from one frame until the first frame in which the region moved, then follows
-    the frames until the region has been still for half a second of world time (a jump's slowest
-    part, at its top, is far shorter). The world time in between is what the game's clock gave
-    those frames: each frame's interval, but no more than the longest step."""
+    """Waits for three frames in a row that leave the region as it was, then holds the key until
+    the first frame in which the region moved, and follows the frames for three seconds of world
+    time. The figure is back at its height, and the camera with it, in the frame most like the
+    picture before the jump, among those after the first second (past the top). A landing shows
+    that picture again; a figure that a long step carried through its cloud passed it between two
+    frames. The world time in between is what the game's clock gave those frames: each frame's
+    interval, but no more than the longest step."""
     display = Display()
     frames = Frames(display, window)
     deadline = time.monotonic() + WAIT_LIMIT
-    previous_time = frames.next(deadline)
-    if previous_time is None:
-        fail("airtime: no frame shown")
-    previous = frames.grab(geometry)
+    resting, previous_time, still = None, None, 0
+    while still < 3:
+        previous_time = frames.next(deadline)
+        if previous_time is None:
+            fail("airtime: the region %dx%d+%d+%d was never still" % geometry)
+        image = frames.grab(geometry)
+        still = still + 1 if resting is not None and not moved(resting, image) else 0
+        resting = image
     press(display, key, True)
-    steps, first, last = [], None, None
-    while first is None or sum(steps[last + 1:]) < 0.5:
+    steps, unlike = [], []  # per frame: its step, and how unlike the resting picture it is
+    while not steps or sum(steps) < 3.0:
         shown = frames.next(deadline)
         if shown is None:
             press(display, key, False)
-            fail("airtime: the region %s never %s" % (
-                "%dx%d+%d+%d" % geometry, "moved" if first is None else "came to rest"))
+            fail("airtime: the game stopped showing frames")
         image = frames.grab(geometry)
-        steps.append(min(shown - previous_time, MAX_STEP))
-        if moved(previous, image):
-            if first is None:
-                first = len(steps) - 1
+        if moved(resting, image) or steps:
+            if not steps:
                 press(display, key, False)
-            last = len(steps) - 1
-        previous, previous_time = image, shown
-    world = sum(steps[first:last + 1])
-    print("%.3f %d %.3f" % (world, last - first + 1, max(steps[first:last + 1])))
+            steps.append(min(shown - previous_time, MAX_STEP))
+            unlike.append(changed(resting, image))
+        previous_time = shown
+    past_top = [i for i in range(len(steps)) if sum(steps[:i + 1]) >= 1.0]
+    back = min(past_top, key=lambda i: (unlike[i], i))
+    print("%.3f %d %.3f" % (sum(steps[:back + 1]), back + 1, max(steps[:back + 1])))
 
 
 def cursor():
@@ -226,19 +322,31 @@ def pointer_held():
     print("free" if status == grab_success else "held")
 
 
+def close(window):
+    """What a window manager's close button sends: a WM_DELETE_WINDOW client message."""
+    display = Display()
+    x11 = display.x11
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    atom = lambda name: x11.XInternAtom(display.handle, name, 0)
+    client_message, format_32 = 33, 32
+    # The longs of a 64-bit XClientMessageEvent: type, serial, send_event, display, window,
+    # message_type, format, then the data.
+    event = (ctypes.c_long * 24)(client_message, 0, 0, 0, window, atom(b"WM_PROTOCOLS"),
+                                 format_32, atom(b"WM_DELETE_WINDOW"))
+    x11.XSendEvent(display.handle, window, 0, 0, event)
+    x11.XFlush(display.handle)
+
+
 def read_png(path):
-    ppm = subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True).stdout
-    header, offset = [], 0
-    while len(header) < 4:
-        while ppm[offset:offset + 1].isspace():
-            offset += 1
-        end = offset
-        while not ppm[end:end + 1].isspace():
-            end += 1
-        header.append(ppm[offset:end])
-        offset = end
-    width, height = int(header[1]), int(header[2])
-    return width, height, ppm[offset + 1:]
+    # The image tools write the header as three lines: "P6", the size, the largest value.
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
+                         check=True).stdout
+    _, size, _, pixels = ppm.split(b"\n", 3)
+    width, height = (int(n) for n in size.split())
+    return width, height, pixels
 
 
 def is_marker(r, g, b):
@@ -305,12 +413,18 @@ def shift(before, after, geometry, axis):
 def main(args):
     if args[:1] == ["frames"] and len(args) == 3:
         wait_frames(int(args[1], 0), int(args[2]))
+    elif args[:1] == ["hold"] and len(args) >= 5:
+        hold(int(args[1], 0), parse_geometry(args[2]), int(args[3]), args[4:])
+    elif args[:1] == ["still"] and len(args) == 2:
+        still(int(args[1], 0))
     elif args[:1] == ["airtime"] and len(args) == 4:
         airtime(int(args[1], 0), parse_geometry(args[2]), args[3])
     elif args == ["cursor"]:
         cursor()
     elif args == ["pointer"]:
         pointer_held()
+    elif args[:1] == ["close"] and len(args) == 2:
+        close(int(args[1], 0))
     elif args[:1] == ["figure"] and len(args) in (2, 3):
         figure(args[1], parse_geometry(args[2]) if len(args) == 3 else None)
     elif args[:1] == ["shift"] and len(args) == 5 and args[4] in ("x", "y"):
