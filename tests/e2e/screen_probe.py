@@ -9,8 +9,9 @@ Usage (inside the game's X server):
   screen_probe.py still WINDOW                 waits until the window's picture stops changing
   screen_probe.py hold WINDOW GEOMETRY N KEY...  holds the keys until a frame shows more than N
                                                pixels of the region changed
-  screen_probe.py airtime WINDOW GEOMETRY KEY  holds KEY until the region moves, then reports the
-                                               world time until it is still again
+  screen_probe.py drop WINDOW GEOMETRY KEY     taps KEY, then reports the world time from the
+                                               first frame that moved the region to the last
+                                               (then a line on each frame)
   screen_probe.py cursor                       "shown" or "hidden": the pointer's current image
   screen_probe.py pointer                      "held" while a client holds the pointer, or "free"
   screen_probe.py close WINDOW                 asks the window to close, as a window manager does
@@ -246,42 +247,41 @@ def press(display, key, down):
     display.x11.XSync(display.handle, 0)
 
 
-def airtime(window, geometry, key):
-    """Waits for three frames in a row that leave the region as it was, then holds the key until
-    the first frame in which the region moved, and follows the frames for three seconds of world
-    time. The figure is back at its height, and the camera with it, in the frame most like the
-    picture before the jump, among those after the first second (past the top). A landing shows
-    that picture again; a figure that a long step carried through its cloud passed it between two
-    frames. The world time in between is what the game's clock gave those frames: each frame's
-    interval, but no more than the longest step."""
+def drop(window, geometry, key):
+    """Waits for three frames in a row that leave the region as it was, taps the key (pressed and
+    let go at once: the game takes a tap as one press), and follows the frames until the region
+    has been still for five frames and half a second of world time. Reports the world time from
+    the first frame in which the region moved to the last: what the game's clock gave those
+    frames, each frame's interval but no more than the longest step; then a line on each frame."""
     display = Display()
     frames = Frames(display, window)
     deadline = time.monotonic() + WAIT_LIMIT
-    resting, previous_time, still = None, None, 0
+    previous, previous_time, still = None, None, 0
     while still < 3:
         previous_time = frames.next(deadline)
         if previous_time is None:
-            fail("airtime: the region %dx%d+%d+%d was never still" % geometry)
+            fail("drop: the region %dx%d+%d+%d was never still" % geometry)
         image = frames.grab(geometry)
-        still = still + 1 if resting is not None and not moved(resting, image) else 0
-        resting = image
+        still = still + 1 if previous is not None and not moved(previous, image) else 0
+        previous = image
     press(display, key, True)
-    steps, unlike = [], []  # per frame: its step, and how unlike the resting picture it is
-    while not steps or sum(steps) < 3.0:
+    press(display, key, False)
+    steps, motion = [], []
+    while not steps or len(steps) - last < 6 or sum(steps[last + 1:]) < 0.5:
         shown = frames.next(deadline)
         if shown is None:
-            press(display, key, False)
-            fail("airtime: the game stopped showing frames")
+            fail("drop: the region %dx%d+%d+%d never %s" % (
+                *geometry, "moved" if not steps else "came to rest"))
         image = frames.grab(geometry)
-        if moved(resting, image) or steps:
-            if not steps:
-                press(display, key, False)
+        if moved(previous, image) or steps:
             steps.append(min(shown - previous_time, MAX_STEP))
-            unlike.append(changed(resting, image))
-        previous_time = shown
-    past_top = [i for i in range(len(steps)) if sum(steps[:i + 1]) >= 1.0]
-    back = min(past_top, key=lambda i: (unlike[i], i))
-    print("%.3f %d %.3f" % (sum(steps[:back + 1]), back + 1, max(steps[:back + 1])))
+            motion.append(changed(previous, image))
+            if moved(previous, image):
+                last = len(steps) - 1
+        previous, previous_time = image, shown
+    print("%.3f %d %.3f" % (sum(steps[:last + 1]), last + 1, max(steps[:last + 1])))
+    print("frames (step in ms, samples changed): " +
+          " ".join("%.0f:%d" % (1000 * step, n) for step, n in zip(steps, motion)))
 
 
 def cursor():
@@ -417,8 +417,8 @@ def main(args):
         hold(int(args[1], 0), parse_geometry(args[2]), int(args[3]), args[4:])
     elif args[:1] == ["still"] and len(args) == 2:
         still(int(args[1], 0))
-    elif args[:1] == ["airtime"] and len(args) == 4:
-        airtime(int(args[1], 0), parse_geometry(args[2]), args[3])
+    elif args[:1] == ["drop"] and len(args) == 4:
+        drop(int(args[1], 0), parse_geometry(args[2]), args[3])
     elif args == ["cursor"]:
         cursor()
     elif args == ["pointer"]:
