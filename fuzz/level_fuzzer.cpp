@@ -16,10 +16,12 @@ void require(bool condition) {
     }
 }
 
+// Lines end with LF, CR LF or a lone CR.
 int countLines(std::string_view text) {
     int lines = 1;
-    for (char c : text) {
-        lines += c == '\n';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        lines +=
+            text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
     }
     return lines;
 }

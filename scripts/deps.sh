@@ -6,7 +6,7 @@ set -euo pipefail
 
 play_packages=(cmake ninja-build g++ pkg-config libglfw3-dev libglew-dev libassimp-dev libdevil-dev
     libgl1-mesa-dri libglx-mesa0 xvfb xauth xdotool imagemagick)
-test_packages=(python3 libgtest-dev libbenchmark-dev libfcl-dev clang libclang-rt-14-dev gdb)
+test_packages=(python3 libgtest-dev libbenchmark-dev libfcl-dev clang libclang-rt-14-dev)
 # The compiler to WebAssembly; the source packages' tools and the headers the model-import
 # library's Debian patches take (its version and zlib's follow the desktop's development packages);
 # headless Chromium with its driver, and the image library the browser tests read pictures with.

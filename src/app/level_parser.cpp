@@ -65,7 +65,7 @@ class Scanner {
     char peek() const { return atEnd() ? '\0' : text_[pos_]; }
 
     void advance() {
-        if (text_[pos_] == '\n') {
+        if (endsLine(pos_)) {
             ++line_;
         }
         ++pos_;
@@ -75,7 +75,7 @@ class Scanner {
     bool skipSpace() {
         bool crossedLine = false;
         while (!atEnd() && isSpace(text_[pos_])) {
-            crossedLine = crossedLine || text_[pos_] == '\n';
+            crossedLine = crossedLine || endsLine(pos_);
             advance();
         }
         return crossedLine;
@@ -94,9 +94,9 @@ class Scanner {
     // Drops up to limit characters, stopping after the first line end.
     void discardLine(std::size_t limit) {
         for (std::size_t n = 0; n < limit && !atEnd(); ++n) {
-            const char c = text_[pos_];
+            const bool lineEnd = endsLine(pos_);
             advance();
-            if (c == '\n') {
+            if (lineEnd) {
                 break;
             }
         }
@@ -151,6 +151,13 @@ class Scanner {
     }
 
   private:
+    // Files saved on other systems end their lines with CR LF or with CR alone: the last character
+    // of each of those ends the line, as LF does.
+    bool endsLine(std::size_t at) const {
+        const char c = text_[at];
+        return c == '\n' || (c == '\r' && (at + 1 == text_.size() || text_[at + 1] != '\n'));
+    }
+
     std::string_view text_;
     std::size_t pos_ = 0;
     int line_ = 1;

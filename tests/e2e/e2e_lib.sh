@@ -1,7 +1,7 @@
 # Shared helpers of the end-to-end tests: start the game in a data folder, find its window, watch
 # the screen for frames, hold keys until a frame has read them, wait for the exit status.
 # Sourced by the *_test.sh scripts; they run inside an X server (xvfb-run).
-set -euo pipefail
+set -eEuo pipefail
 
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The longest wait for one step; a frame of the full pipeline takes most of a second in software.
@@ -10,7 +10,7 @@ work=$(mktemp -d)
 game_log=$work/game.log
 game_pid="" game_status="" window=""
 # A key left down would reach the next test's game on the same display.
-trap 'game_running && kill "$game_pid"; xdotool keyup Escape 2>/dev/null
+trap 'game_running && kill "$game_pid"; xdotool keyup Escape 2>/dev/null || true
     [ -n "${VANTOR_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 
 fail() {
@@ -19,6 +19,32 @@ fail() {
     cat "$game_log" 2>/dev/null || true
     exit 1
 }
+
+# Any command that fails where nothing tests its status ends the script with a report of the
+# command and the game's output, never silently. Inside a command substitution the line goes to
+# standard error and the substitution's own failure brings the report.
+failed_command() {
+    local status=$1 line=$2 source=$3 command=$4
+    echo "'$command' ended with status $status (line $line of $source)" >&2
+    [ "$BASHPID" = "$$" ] || exit "$status"
+    fail "'$command' ended with status $status (line $line of $source)"
+}
+trap 'failed_command $? "$LINENO" "${BASH_SOURCE[0]##*/}" "$BASH_COMMAND"' ERR
+
+# A loaded X server now and then refuses a connection. A client that could not connect has done
+# nothing yet: it is run again, twice at most. Any other failure of it is final.
+x_client() {
+    local attempt errors=$work/x-client-errors
+    for attempt in 1 2 3; do
+        "$@" 2>"$errors" && { cat "$errors" >&2; return 0; }
+        grep -qiE "can't open display|unable to open X server" "$errors" || break
+        echo "the X server refused a connection (attempt $attempt): $*" >&2
+        sleep 0.5
+    done
+    cat "$errors" >&2
+    return 1
+}
+xdotool() { x_client command xdotool "$@"; }
 
 # start_game BINARY DATA_DIR [ENV_ARGS...]: the game with the data folder as working directory,
 # standard input not a terminal (a fatal start-up error ends it without waiting), and the
@@ -73,10 +99,17 @@ wait_for_exit() {
 
 # shot FILE [GEOMETRY]: the screen, or one region of it (WxH+X+Y); glance FILE: the whole screen
 # at a quarter of its size, cheap enough to poll; changed_pixels A B: how many pixels differ by
-# more than a little.
-shot() { import -window root ${2:+-crop "$2" +repage} "$1"; }
-glance() { import -window root -resize 25% "$1"; }
-changed_pixels() { compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true; }
+# more than a little. Pictures are written with the fastest compression: the default takes
+# seconds for a full screen here.
+shot() { x_client import -window root ${2:+-crop "$2" +repage} -quality 10 "$1"; }
+glance() { x_client import -window root -resize 25% -quality 10 "$1"; }
+changed_pixels() {
+    local count
+    count=$(compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true)
+    # Large counts come in exponent notation.
+    awk -v n="$count" 'BEGIN { if (n !~ /^[0-9.e+]+$/) exit 1; printf "%d\n", n }' ||
+        fail "cannot compare $1 with $2: $count"
+}
 
 # wait_for_first_frame: the window shows something other than plain black.
 wait_for_first_frame() {
@@ -89,33 +122,39 @@ wait_for_first_frame() {
     done
 }
 
-# wait_still: the screen stops changing (at the start, once the figure has landed), judged over
-# three seconds, longer than a frame takes here. On a busier machine a moving scene may pass for
-# a still one; a key's check below then passes on the motion, it does not fail.
+# wait_still: the picture stops changing (at the start, once the figure has landed): the same, but
+# for a few pixels, over five frames and a second (tests/e2e/screen_probe.py).
 wait_still() {
-    local deadline=$((SECONDS + wait_limit)) since=$SECONDS
-    glance "$work/still.png"
-    while [ $((SECONDS - since)) -lt 3 ]; do
-        [ $SECONDS -lt $deadline ] || fail "the picture never came to rest"
-        sleep 0.2
-        glance "$work/now.png"
-        [ "$(changed_pixels "$work/still.png" "$work/now.png")" -le 20 ] ||
-            { mv "$work/now.png" "$work/still.png"; since=$SECONDS; }
-    done
+    probe still "$window" || fail "the picture never came to rest"
 }
 
-# hold_until_changed KEYS GEOMETRY: holds the keys down until the region differs from how it
-# looked before, so that a frame has certainly read them; on a still screen only they change it.
+# hold_until_changed KEYS GEOMETRY: holds the keys down until a frame shows the region changed
+# from how it looked before, so that a frame has certainly read them; on a still screen only they
+# change it.
 min_changed=200
 hold_until_changed() {
-    local changed=0 deadline=$((SECONDS + wait_limit))
-    shot "$work/before.png" "$2"
-    xdotool keydown $1
-    while [ "$changed" -le $min_changed ] && game_running && [ $SECONDS -lt $deadline ]; do
-        sleep 0.1
-        shot "$work/after.png" "$2"
-        changed=$(changed_pixels "$work/before.png" "$work/after.png")
-    done
-    xdotool keyup $1
-    [ "$changed" -gt $min_changed ] || fail "$1 did not change region $2 ($changed pixels)"
+    # shellcheck disable=SC2086 # the keys are words
+    probe hold "$window" "$2" "$min_changed" $1 || fail "$1 did not change region $2"
+}
+
+# probe ARGS...: what the X server shows of the game (tests/e2e/screen_probe.py); wait_frames N:
+# the window has shown N more frames, whether or not they differ (a paused game's do not).
+# The system's own interpreter where there is one: it starts at once, where a version manager's
+# stand-in first on the path can take a second or more.
+python=python3
+[ ! -x /usr/bin/python3 ] || python=/usr/bin/python3
+probe() { "$python" "$e2e_dir/screen_probe.py" "$@"; }
+wait_frames() {
+    probe frames "$window" "$1" || fail "the game stopped showing frames"
+}
+
+# take_focus: gives the window the focus that mouse motion needs, and the world its start again.
+# Without a window manager the focus is seen to go and come back, the window library puts the
+# pointer back where it never saved it (the screen's corner) and reads that as one motion: the
+# figure turns. R undoes the turn.
+take_focus() {
+    xdotool windowfocus --sync "$window"
+    wait_frames 2
+    hold_until_changed r 1600x900+0+0
+    wait_still
 }

@@ -1,5 +1,6 @@
 // The level text parser: the record kinds, their fields in file order, the lexical rules of the
-// format, and how bad records are reported by line and skipped without losing the good ones.
+// format, and how bad records are reported by line and skipped without losing the good ones,
+// whatever line ends the file has.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -87,19 +88,32 @@ const Case cases[] = {
      {"2: p record skipped: expected an integer for the position x, found byte 0x01"}},
 };
 
-TEST(LevelParser, RecordsAndMessagesInFileOrder) {
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const LevelParse level = parseLevel(c.text, "lvl/test.lvl");
-        Strings records, messages;
-        for (const LevelRecord& record : level.records) {
-            records.push_back(describe(record));
+// The text with each of its line ends written as another system writes them.
+std::string withLineEnds(const std::string& text, const std::string& lineEnd) {
+    std::string written;
+    for (const char c : text) {
+        written += c == '\n' ? lineEnd : std::string(1, c);
+    }
+    return written;
+}
+
+// Every case reads the same whichever line ends the file was saved with, line numbers included.
+TEST(LevelParser, RecordsAndMessagesInFileOrderWithEveryKindOfLineEnd) {
+    for (const char* lineEnd : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(lineEnd[0] == '\n' ? "LF" : lineEnd[1] == '\n' ? "CR LF" : "CR");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            const LevelParse level = parseLevel(withLineEnds(c.text, lineEnd), "lvl/test.lvl");
+            Strings records, messages;
+            for (const LevelRecord& record : level.records) {
+                records.push_back(describe(record));
+            }
+            for (const std::string& message : c.messages) {
+                messages.push_back("lvl/test.lvl:" + message);
+            }
+            EXPECT_EQ(records, c.records);
+            EXPECT_EQ(level.messages, messages);
         }
-        for (const std::string& message : c.messages) {
-            messages.push_back("lvl/test.lvl:" + message);
-        }
-        EXPECT_EQ(records, c.records);
-        EXPECT_EQ(level.messages, messages);
     }
 }
 
