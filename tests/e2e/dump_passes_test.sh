@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # vantor-bench --dump-passes on the real data, facing the light: one PNG per pass that runs, named
-# in frame order, each of its target's size and none a uniform image; the dump leaves the measured
-# frames as they were.
+# in frame order, each of the size its pass draws at and none a uniform image; the dump leaves the
+# measured frames as they were.
 # Usage: dump_passes_test.sh GAME DATA_DIR (vantor-bench is found in the build beside GAME)
 source "$(dirname "$0")/e2e_lib.sh"
 
@@ -26,7 +26,18 @@ check() {
     [ "$(ls "$dir" | tr '\n' ' ')" = "$expected" ] || fail "$dir holds $(ls "$dir" | tr '\n' ' ')"
     for file in $expected; do
         read -r size spread < <(identify -format '%wx%h %[fx:standard_deviation]\n' "$dir/$file")
-        case $file in *shadow*) want=1600x1600 ;; *) want=1600x900 ;; esac
+        # Each pass at the size it is read at: the shadow blur halves the map in each step, the
+        # bright passes and the lens features draw a quarter of the picture each way, and the
+        # blurs the level their readers sample (1/16 for the bloom, 1/32 for the lens flare).
+        case $file in
+            *shadow-map*) want=1600x1600 ;;
+            *shadow-blur-1*) want=1600x800 ;;
+            *shadow-blur-2*) want=800x800 ;;
+            *bright* | *features*) want=400x225 ;;
+            *bloom-blur*) want=100x56 ;;
+            *lens-blur*) want=50x28 ;;
+            *) want=1600x900 ;;
+        esac
         [ "$size" = "$want" ] || fail "$dir/$file is $size, not $want"
         awk -v s="$spread" 'BEGIN { exit !(s > 0.01) }' || fail "$dir/$file is uniform ($spread)"
     done
