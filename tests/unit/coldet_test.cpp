@@ -29,7 +29,7 @@ Matrix3D placement(float degrees, int axis, Vector3D offset = {}) {
     return m;
 }
 
-TEST(ColdetPredicates, TheMatricesPlaceOneModelInTheOthersSpaceTheRightFactorFirst) {
+TEST(ColdetMatrices, PlaceOneModelInTheOthersSpaceTheRightFactorFirst) {
     Matrix3D dense;
     const float values[16] = {2, 1, 0, 1, 0, 3, 1, -1, 1, 0, 2, 2, 1, -2, 0, 4};
     std::copy(values, values + 16, dense.m);
