@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -45,9 +44,8 @@ vec3 positionOf(const scene::SceneObject* object) {
     return object->getModelMatrix().position();
 }
 ::testing::AssertionResult near(vec3 a, vec3 b, float tolerance) {
-    if (scene::length(a - b) <= tolerance) {
+    if (scene::length(a - b) <= tolerance)
         return ::testing::AssertionSuccess();
-    }
     return ::testing::AssertionFailure()
            << a.x << " " << a.y << " " << a.z << " is not near " << b.x << " " << b.y << " " << b.z;
 }
@@ -72,9 +70,8 @@ class GameWorld : public GlTest {
     // printed.
     std::string buildWorld(const char* levelText) {
         std::remove(levelPath.c_str());
-        if (levelText != nullptr) {
+        if (levelText != nullptr)
             std::ofstream(levelPath) << levelText;
-        }
         assembleFigure();
         assembleFlares();
         ::testing::internal::CaptureStdout();
@@ -84,14 +81,12 @@ class GameWorld : public GlTest {
         return ::testing::internal::GetCapturedStdout();
     }
     void run(int steps) {
-        for (int i = 0; i < steps; ++i) {
+        for (int i = 0; i < steps; ++i)
             updateWorld(step);
-        }
     }
     void settle() {
-        for (int i = 0; i < 256 && !registry.character->onGround; ++i) {
+        for (int i = 0; i < 256 && !registry.character->onGround; ++i)
             updateWorld(step);
-        }
         ASSERT_TRUE(registry.character->onGround) << "the figure never landed";
     }
     vec3 figure() const { return positionOf(registry.character); }
@@ -196,9 +191,8 @@ TEST_F(GameWorld, TheMouseTurnsFigureAndCameraTheKeysWalkInItsAxesAndSpaceJumps)
     const vec3 light = positionOf(registry.light);
     const vec3 line = camera.position() +
                       camera.column(2).xyz() * scene::length(camera.position() - light) - light;
-    for (const scene::LensFlare* flare : registry.flareList) {
+    for (const scene::LensFlare* flare : registry.flareList)
         EXPECT_TRUE(near(positionOf(flare), light + line * flare->positionFactor, 1e-3f));
-    }
 
     // How far each key walks the figure in 1/8 s, facing -X.
     const std::pair<int, vec3> walks[] = {

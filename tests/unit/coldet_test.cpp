@@ -1,6 +1,6 @@
-// The collision library: box separation, the matrix helpers; triangle contact and the sphere and
-// ray tests on every degenerate contact against independent answers (geometry_oracle.hpp); the
-// order rules; the queries on random models against brute force and those answers.
+// The collision library: the matrix helpers; triangle contact and the sphere and ray tests on every
+// degenerate contact against independent answers (geometry_oracle.hpp); the order rules; the
+// queries on random models against brute force (which box separation answers to) and those answers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,23 +29,7 @@ Matrix3D placement(float degrees, int axis, Vector3D offset = {}) {
     return m;
 }
 
-// Unit cube A against unit cube B placed by `placeB`, both with their corners at -0.5 and 0.5.
-bool cubesOverlap(const Matrix3D& placeB) {
-    const Box cube{{-0.5f, -0.5f, -0.5f}, {1, 1, 1}, {}};
-    return boxesOverlap(cube, cube, RelativePlacement{placeB});
-}
-
-TEST(ColdetPredicates, BoxesOverlapWhenTheyTouchAndPartOnEdgeEdgeAxesAndTheMatricesPlaceThem) {
-    EXPECT_TRUE(cubesOverlap(placement(0, 0, {1, 0, 0})));
-    EXPECT_FALSE(cubesOverlap(placement(0, 0, {1.0001f, 0, 0})));
-    // Turned 45 degrees about x, then about y, edge against edge: only an edge-edge axis parts
-    // them.
-    Matrix3D skew = product(placement(45, 1), placement(45, 0));
-    skew.m[12] = skew.m[14] = 0.98f;
-    EXPECT_TRUE(cubesOverlap(skew));
-    skew.m[12] = skew.m[14] = 1.05f;
-    EXPECT_FALSE(cubesOverlap(skew));
-    // The matrix helpers that place one model in the other's space: the right factor first.
+TEST(ColdetMatrices, PlaceOneModelInTheOthersSpaceTheRightFactorFirst) {
     Matrix3D dense;
     const float values[16] = {2, 1, 0, 1, 0, 3, 1, -1, 1, 0, 2, 2, 1, -2, 0, 4};
     std::copy(values, values + 16, dense.m);

@@ -16,9 +16,8 @@ TEST(FatalExit, OnATerminalPromptsAndExitsAt255OnlyAfterEnter) {
     int terminal = -1;
     const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
     ASSERT_NE(child, -1);
-    if (child == 0) {
+    if (child == 0)
         pauseAndExit();
-    }
     std::string seen;
     char buffer[256];
     for (ssize_t n = 1; n > 0 && seen.find("Enter") == std::string::npos;) {

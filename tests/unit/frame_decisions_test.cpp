@@ -56,9 +56,8 @@ TEST(Overlay, FrameRateHelpAndWinLinesFollowTheSettings) {
         {143.4, "143 FPS"},   {0.0, "0 FPS"},       {infinity, "99999 FPS"},
         {1e300, "99999 FPS"}, {-infinity, "0 FPS"}, {std::nan(""), "0 FPS"},
     };
-    for (const auto& [fps, text] : rates) {
+    for (const auto& [fps, text] : rates)
         EXPECT_EQ(fpsLineText(fps), text) << fps;
-    }
 }
 
 // Cells of size x size side by side from (x, y) upwards; the font is a 16 x 16 grid with code 0
@@ -82,23 +81,14 @@ TEST(Overlay, TwoTrianglesPerGlyphOverItsFontCell) {
 // Inside the depth range and up to 1.8 half-extents beyond the screen in x and y, after the
 // divide by w; a negative w (behind the camera) pushes a depth plane past the light.
 TEST(FrameDecisions, TheLightThrowsFlaresWithinAMarginOf18HalfExtents) {
-    const std::pair<scene::vec4, bool> cases[] = {
-        {{0, 0, 0, 1}, true},
-        {{1.79f, -1.79f, 0.99f, 1}, true},
-        {{-1.79f, 1.79f, -0.99f, 1}, true},
-        {{-3.5f, 3.5f, 0, 2}, true},
-        {{1.81f, 0, 0, 1}, false},
-        {{-1.81f, 0, 0, 1}, false},
-        {{0, 1.81f, 0, 1}, false},
-        {{0, -1.81f, 0, 1}, false},
-        {{0, 0, 1.01f, 1}, false},
-        {{0, 0, -1.01f, 1}, false},
-        {{0, 0, 0.5f, -1}, false},
-        {{0.1f, 0.1f, -0.5f, -1}, false},
-    };
-    for (const auto& [c, visible] : cases) {
-        EXPECT_EQ(lightIsVisible(c), visible) << c.x << " " << c.y << " " << c.z << " " << c.w;
-    }
+    const std::vector<scene::vec4> visible = {
+        {0, 0, 0, 1}, {1.79f, -1.79f, 0.99f, 1}, {-1.79f, 1.79f, -0.99f, 1}, {-3.5f, 3.5f, 0, 2}};
+    const std::vector<scene::vec4> hidden = {
+        {1.81f, 0, 0, 1}, {-1.81f, 0, 0, 1}, {0, 1.81f, 0, 1}, {0, -1.81f, 0, 1},
+        {0, 0, 1.01f, 1}, {0, 0, -1.01f, 1}, {0, 0, 0.5f, -1}, {0.1f, 0.1f, -0.5f, -1}};
+    for (const bool shown : {true, false})
+        for (const scene::vec4& c : shown ? visible : hidden)
+            EXPECT_EQ(lightIsVisible(c), shown) << c.x << " " << c.y << " " << c.z << " " << c.w;
 }
 
 TEST(FrameDecisions, TheTextureSwitchPicksTheFilterTheMipmapSwitchTheLevelBlend) {

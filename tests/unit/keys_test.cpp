@@ -23,6 +23,15 @@ auto fields(const Settings& s) {
                     s.lensFlareMode, s.paused);
 }
 
+// What F1 to F9 and then P switch on and off; F7 steps a mode instead.
+using S = Settings;
+bool S::*const switches[] = {
+    &S::showHelp,      &S::showFps, &S::wireframe,      &S::textureBilinear, &S::mipmapBilinear,
+    &S::shadowMapping, nullptr,     &S::frustumCulling, &S::transparency,    &S::paused};
+int switchKey(int i) {
+    return i < 9 ? KEY_F1 + i : 'P';
+}
+
 class KeysTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -51,17 +60,12 @@ class KeysTest : public ::testing::Test {
 };
 
 TEST_F(KeysTest, EachKeyChangesItsOwnSettingOncePerPress) {
-    // F1 to F9 and P; F7 steps a mode instead.
-    using S = Settings;
-    bool S::*const switches[] = {
-        &S::showHelp,      &S::showFps, &S::wireframe,      &S::textureBilinear, &S::mipmapBilinear,
-        &S::shadowMapping, nullptr,     &S::frustumCulling, &S::transparency,    &S::paused};
     for (int i = 0; i < 10; ++i) {
         Settings expected = settings;
         if (switches[i] == nullptr)
             continue;
         expected.*switches[i] = !(settings.*switches[i]);
-        tap(i < 9 ? KEY_F1 + i : 'P');
+        tap(switchKey(i));
         EXPECT_TRUE(fields(expected) == fields(settings)) << "key " << i;
     }
     tap(KEY_F1 + 2);
@@ -131,22 +135,18 @@ TEST_F(KeysTest, PressesThatComeAndGoBetweenFramesActOnce) {
             input.release(key);
         }
     };
-    for (int key = KEY_F1; key < KEY_F1 + 10; ++key) {
-        tapBetweenFrames(key);
+    Settings expected;
+    for (int i = 0; i < 10; ++i) {
+        tapBetweenFrames(switchKey(i));
+        if (switches[i] != nullptr)
+            expected.*switches[i] = !(expected.*switches[i]);
     }
-    tapBetweenFrames('P');
+    tapBetweenFrames(KEY_F1 + 9);
     tapBetweenFrames(platform::KEY_F12);
     EXPECT_TRUE(frame());
     EXPECT_TRUE(keyLatches.f4() && keyLatches.f5()) << "the frame re-filters after a tapped F4, F5";
     EXPECT_TRUE(frame());
     EXPECT_FALSE(keyLatches.f4() || keyLatches.f5());
-    Settings expected;
-    using S = Settings;
-    for (bool S::*toggled :
-         {&S::showHelp, &S::showFps, &S::wireframe, &S::textureBilinear, &S::mipmapBilinear,
-          &S::shadowMapping, &S::frustumCulling, &S::transparency, &S::paused}) {
-        expected.*toggled = !(expected.*toggled);
-    }
     expected.bloomBlendMode = 2;
     expected.lensFlareMode = 0;
     EXPECT_TRUE(fields(expected) == fields(settings));

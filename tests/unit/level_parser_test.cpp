@@ -91,9 +91,8 @@ const Case cases[] = {
 // The text with each of its line ends written as another system writes them.
 std::string withLineEnds(const std::string& text, const std::string& lineEnd) {
     std::string written;
-    for (const char c : text) {
+    for (const char c : text)
         written += c == '\n' ? lineEnd : std::string(1, c);
-    }
     return written;
 }
 
@@ -105,12 +104,10 @@ TEST(LevelParser, RecordsAndMessagesInFileOrderWithEveryKindOfLineEnd) {
             SCOPED_TRACE(c.what);
             const LevelParse level = parseLevel(withLineEnds(c.text, lineEnd), "lvl/test.lvl");
             Strings records, messages;
-            for (const LevelRecord& record : level.records) {
+            for (const LevelRecord& record : level.records)
                 records.push_back(describe(record));
-            }
-            for (const std::string& message : c.messages) {
+            for (const std::string& message : c.messages)
                 messages.push_back("lvl/test.lvl:" + message);
-            }
             EXPECT_EQ(records, c.records);
             EXPECT_EQ(level.messages, messages);
         }
