@@ -15,7 +15,6 @@
 #include "assets/texture_loader.hpp"
 #include "gl/scene_test_support.hpp"
 #include "gl/support/gl_test.hpp"
-#include "gl/tga_fixture.hpp"
 #include "render/text_overlay.hpp"
 
 namespace vantor::test {
@@ -25,17 +24,6 @@ namespace fs = std::filesystem;
 using ImageFileTest = GlTest;
 const Rgba red{255, 0, 0, 128};  // translucent: the alpha channel must come through
 const Rgba green{0, 255, 0, 255};
-
-// Level `number` of a texture, left bound, rows in GL order (the first row is at t = 0).
-std::vector<Rgba> level(GLuint texture, GLint number) {
-    GLint size[2] = {};
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, number, GL_TEXTURE_WIDTH, &size[0]);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, number, GL_TEXTURE_HEIGHT, &size[1]);
-    std::vector<Rgba> texels(static_cast<std::size_t>(size[0] * size[1]));
-    glGetTexImage(GL_TEXTURE_2D, number, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
 
 // Loads a file the font's way into a new texture.
 std::vector<Rgba> fontLevel0(const std::string& path) {

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -29,6 +28,7 @@
 #include "app/world_update.hpp"
 #include "assets/png_writer.hpp"
 #include "assets/shader_program.hpp"
+#include "gl/scene_test_support.hpp"
 #include "gl/support/shipped_scene.hpp"
 #include "render/frame.hpp"
 #include "render/kept_frame.hpp"
@@ -307,10 +307,6 @@ TEST_F(FrameTest, EachSettingChangesThePictureAsItShould) {
         EXPECT_EQ(mode == 1 ? darker : 0, 0) << "the glow darkens";
         EXPECT_EQ(warmth(modes[mode]) > warmth(plain.image) + 10, mode == 2) << mode;
         EXPECT_EQ(darker > pixelCount / 2, mode == 3) << mode;
-        for (int other = 0; other < mode; ++other) {
-            EXPECT_GT(countDifferent(modes[mode], modes[other], 4), 2000)
-                << "bloom modes " << mode << " and " << other << " look the same";
-        }
     }
 
     settings.bloomBlendMode = 0;
@@ -340,25 +336,19 @@ TEST_F(FrameTest, LensFlaresShowOnlyWhileTheLightIsInView) {
     settings.lensFlareMode = spriteFlares;
     turnCamera(135.0f, 0.0f);  // the light behind the camera
     EXPECT_EQ(drawFrame().fact("sprite flares", "primitives"), 0);
-    turnCamera(-167.0f, 20.0f);  // the light, low on the right, in view
-    std::vector<Frame> modes;
-    for (int mode = 0; mode < 3; ++mode) {
-        settings.lensFlareMode = mode;
-        modes.push_back(drawFrame());
-    }
-    EXPECT_EQ(modes[1].passes,
+    // The light, low on the right, in view: the view of the reference pictures "sun" and
+    // "lens_1", which show what each flare mode looks like here.
+    turnCamera(-167.0f, 20.0f);
+    const Frame sprites = drawFrame();
+    EXPECT_EQ(sprites.passes,
               (Names{"shadow map", "shadow blur", "scene", "sprite flares", "composition"}));
-    expectFacts(modes[1], "sprite flares", {{"depthTest", 0}, {"blend", 1}});
-    EXPECT_GT(countDifferent(modes[1].image, modes[0].image, 8), 2000) << "no sprite flares";
-    EXPECT_GT(countDifferent(modes[2].image, modes[0].image, 8), 2000) << "no screen-space flare";
-    EXPECT_GT(countDifferent(modes[2].image, modes[1].image, 8), 2000);
+    expectFacts(sprites, "sprite flares", {{"depthTest", 0}, {"blend", 1}});
 
     // The sprites are what F9 shows here: without blending they are opaque squares.
-    settings.lensFlareMode = spriteFlares;
     settings.transparency = false;
     const Frame opaque = drawFrame();
     expectFacts(opaque, "scene", {{"blend", 0}});
-    EXPECT_GT(countDifferent(opaque.image, modes[1].image, 8), 2000) << "F9 changes nothing";
+    EXPECT_GT(countDifferent(opaque.image, sprites.image, 8), 2000) << "F9 changes nothing";
     // Surfaces are lit from where the light sits.
     const GLuint lit = registry.shadowMappingShader->program;
     GLfloat toLight[3] = {};
@@ -384,11 +374,10 @@ std::vector<GLfloat> readLevel(GLuint texture, int level, GLenum format, int cha
 // One level of a texture, cleared but for one square of texels set to the value.
 void lightSquare(GLuint texture, int level, GLenum format, int channels, int x, int y, int side,
                  const std::vector<GLfloat>& value) {
-    std::vector<GLfloat> texels = readLevel(texture, level, format, channels);
-    std::fill(texels.begin(), texels.end(), 0.0f);
-    GLint width = 0, height = 0;
+    std::vector<GLfloat> texels(readLevel(texture, level, format, channels).size());
+    GLint width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+    const auto height = static_cast<GLsizei>(texels.size() / channels / width);
     for (int row = y; row < y + side; ++row) {
         for (int column = x; column < x + side; ++column) {
             std::copy(value.begin(), value.end(),
@@ -731,11 +720,10 @@ PixelBox overlayBox(int x, int y, int width, int height) {
 }
 
 TEST_F(FrameResourcesTest, TextShowsUprightGlyphsInTheirCellsOverTheBackground) {
-    // The font and the text program are read from the data folder.
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(VANTOR_DATA_DIR);
-    initText();
-    std::filesystem::current_path(previous);
+    {
+        const WorkingDirectory data(VANTOR_DATA_DIR);  // the font and the text program
+        initText();
+    }
 
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);

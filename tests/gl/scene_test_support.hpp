@@ -1,15 +1,11 @@
-// Helpers shared by the scene-object GL suites: a concrete visible object, a working folder (files
-// are found relative to it), tiny shader programs and an off-screen target to read pixels from.
+// Helpers shared by the asset and scene-object GL suites: a concrete visible object, a working
+// folder (files are found relative to it) and a texture level read back as RGBA8 texels.
 #pragma once
 
 #include <GL/glew.h>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <vector>
 
 #include "scene/visible_object.hpp"
@@ -36,67 +32,20 @@ struct WorkingDirectory {
     ~WorkingDirectory() { std::filesystem::current_path(previous); }
 };
 
-inline std::string dataDir() {
-    return VANTOR_DATA_DIR;
-}
-inline std::string sceneFixturesDir() {
-    return std::string(VANTOR_FIXTURES_DIR) + "/scene_objects";
-}
-
-// A failure to compile or link fails the test with the program's log.
-inline GLuint linkProgram(const char* vertexSource, const char* fragmentSource) {
-    const GLuint program = glCreateProgram();
-    for (const auto& [type, source] : {std::pair{GL_VERTEX_SHADER, vertexSource},
-                                       std::pair{GL_FRAGMENT_SHADER, fragmentSource}}) {
-        const GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    char log[2048] = {};
-    glGetProgramInfoLog(program, sizeof log, nullptr, log);
-    EXPECT_EQ(linked, GL_TRUE) << log;
-    return program;
-}
-
-// An RGBA8 colour target with a depth buffer, bound for drawing while the object lives.
-class OffscreenTarget {
-  public:
-    OffscreenTarget(int width, int height) : width(width), height(height) {
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glGenRenderbuffers(2, buffers);
-        const GLenum formats[2][2] = {{GL_RGBA8, GL_COLOR_ATTACHMENT0},
-                                      {GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT}};
-        for (int i = 0; i < 2; ++i) {
-            glBindRenderbuffer(GL_RENDERBUFFER, buffers[i]);
-            glRenderbufferStorage(GL_RENDERBUFFER, formats[i][0], width, height);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, formats[i][1], GL_RENDERBUFFER, buffers[i]);
-        }
-        glViewport(0, 0, width, height);
-    }
-    ~OffscreenTarget() {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteRenderbuffers(2, buffers);
-        glDeleteFramebuffers(1, &framebuffer);
-    }
-
-    // Rows bottom first, four bytes per pixel.
-    std::vector<std::uint8_t> readPixels() const {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    }
-
-  private:
-    const int width, height;
-    GLuint framebuffer = 0;
-    GLuint buffers[2] = {};
+struct Rgba {
+    std::uint8_t r, g, b, a;
+    bool operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
 };
+
+// Level `number` of a texture, left bound, rows in GL order (the first row is at t = 0).
+inline std::vector<Rgba> level(GLuint texture, GLint number) {
+    GLint size[2] = {};
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, number, GL_TEXTURE_WIDTH, &size[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, number, GL_TEXTURE_HEIGHT, &size[1]);
+    std::vector<Rgba> texels(static_cast<std::size_t>(size[0] * size[1]));
+    glGetTexImage(GL_TEXTURE_2D, number, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+}
 
 }  // namespace vantor::test
