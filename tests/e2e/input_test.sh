@@ -24,17 +24,19 @@ expect_pointer() {
     [ "$(pointer)" = "$1" ] || fail "$2: the pointer is at $(pointer), not $1"
     [ -z "${3:-}" ] || [ "$(probe pointer)" = "$3" ] || fail "$2: the pointer is not $3"
 }
-# figure_in PNG: sets the top, bottom and lean of the figure's markers.
+# figure_in NAME: a screenshot, NAME.png; sets the top, bottom and lean of the figure's markers.
 figure_in() {
-    read -r left top _ bottom lean _ < <(probe figure "$1" "$figure_region")
-    [ "${left:-none}" != none ] || fail "no figure in $1"
+    shot "$work/$1.png"
+    read -r left top _ bottom lean _ < <(probe figure "$work/$1.png" "$figure_region")
+    [ "${left:-none}" != none ] || fail "no figure in $1.png"
 }
 upright() { between -3 "$lean" 3 || fail "$1: the figure leans by $lean degrees on the screen"; }
-# pointer_back DESCRIPTION: the pointer moved away returns to the centre within a few frames.
-pointer_back() {
+# move DX DY DESCRIPTION: the pointer moved away returns to the centre within a few frames.
+move() {
     local deadline=$((SECONDS + wait_limit))
+    xdotool mousemove_relative -- "$1" "$2"
     until [ "$(pointer)" = "$centre" ]; do
-        [ $SECONDS -lt $deadline ] || fail "$1: the pointer stays at $(pointer), it is not held"
+        [ $SECONDS -lt $deadline ] || fail "$3: the pointer stays at $(pointer), it is not held"
         sleep 0.1
     done
     wait_frames 1
@@ -44,8 +46,7 @@ start_to_rest "$1" "$2"
 take_focus
 expect_pointer "$centre" "with the focus" "hidden held"
 hold_until_changed F1 "$help_region"
-shot "$work/start.png"
-figure_in "$work/start.png"
+figure_in start
 upright "at the start"
 start_height=$((bottom - top))
 
@@ -58,8 +59,7 @@ expect_pointer "200 150" "paused, three frames after a move"
 xdotool click 5 # one step towards the player: zoom out
 hold_until_changed p "$help_region"
 expect_pointer "$centre" "after the pause" "hidden held"
-shot "$work/zoomed.png"
-figure_in "$work/zoomed.png"
+figure_in zoomed
 ratio=$(awk -v a=$((bottom - top)) -v b=$start_height 'BEGIN { printf "%.3f", a / b }')
 echo "the figure after one wheel step out: $((bottom - top)) pixels high, $ratio of its height"
 between 0.29 "$ratio" 0.36 ||
@@ -71,30 +71,24 @@ hold_until_changed p "$help_region"
 shot "$work/back.png"
 difference=$(rmse "$work/start.png" "$work/back.png")
 echo "the view after a step out and a step in against the view before: RMSE $difference"
-below "$difference" 0.01 ||
-    fail "the wheel step in did not undo the step out"
+below "$difference" 0.01 || fail "the wheel step in did not undo the step out"
 
 # Right, then up: the far scene (sky, sun, the clouds ahead) passes to the left, then sinks. A
 # larger turn and a tilt down then show the tilt's axis: about any other than the figure's own,
 # the camera would roll and the figure lean on the screen.
-xdotool mousemove_relative -- 12 0
-pointer_back "after a move to the right"
+move 12 0 "after a move to the right"
 shot "$work/turned.png"
 dx=$(probe shift "$work/start.png" "$work/turned.png" "$wide_sky_region" x)
 echo "turning right moved the far scene by $dx pixels"
 [ "$dx" -lt -20 ] || fail "moving the pointer right did not turn the view right"
-xdotool mousemove_relative -- 0 -3
-pointer_back "after a move up"
+move 0 -3 "after a move up"
 shot "$work/tilted.png"
 dy=$(probe shift "$work/turned.png" "$work/tilted.png" "$tall_sky_region" y)
 echo "tilting up moved the far scene by $dy pixels"
 [ "$dy" -gt 10 ] || fail "moving the pointer up did not tilt the camera up"
-xdotool mousemove_relative -- 30 0
-pointer_back "after a second move to the right"
-xdotool mousemove_relative -- 0 15
-pointer_back "after a move down"
-shot "$work/tilted.png"
-figure_in "$work/tilted.png"
+move 30 0 "after a second move to the right"
+move 0 15 "after a move down"
+figure_in tilted-after-turn
 upright "tilted after a turn"
 
 xdotool keydown Escape keyup Escape

@@ -7,14 +7,10 @@ here reaches into the game's process.
 Usage (inside the game's X server; KEYS is one argument, the key names separated by spaces):
   screen_probe.py frames WINDOW COUNT          waits until the window has shown COUNT more frames
   screen_probe.py still WINDOW                 waits until the window's picture stops changing
-  screen_probe.py hold WINDOW GEOMETRY N KEYS  holds the keys until a frame shows more than N
-                                               pixels of the region changed
+  screen_probe.py hold WINDOW GEOMETRY N KEYS  holds the keys until a frame changes N pixels
   screen_probe.py tap WINDOW GEOMETRY N KEYS   the same for keys let go at once, between frames
-  screen_probe.py drop WINDOW GEOMETRY KEY     taps KEY, then reports the world time from the
-                                               first frame that moved the region to the last
-                                               (then a line on each frame)
-  screen_probe.py pointer                      "shown" or "hidden" (the pointer's image), then
-                                               "held" (a client holds the pointer) or "free"
+  screen_probe.py drop WINDOW GEOMETRY KEY     the world time of the motion that a tap starts
+  screen_probe.py pointer                      "shown"/"hidden" (its image), then "held"/"free"
   screen_probe.py close WINDOW                 asks the window to close, as a window manager does
   screen_probe.py figure PNG GEOMETRY          the figure's orange markers: their box and lean
   screen_probe.py shift A B GEOMETRY x|y       how far the region's picture moved from A to B
@@ -322,19 +318,10 @@ def close(window):
     client_message, format_32 = 33, 32
     # The longs of a 64-bit XClientMessageEvent: type, serial, send_event, display, window,
     # message_type, format, then the data.
-    event = (c_long * 24)(client_message, 0, 0, 0, window, atom(b"WM_PROTOCOLS"),
-                                 format_32, atom(b"WM_DELETE_WINDOW"))
+    event = (c_long * 24)(client_message, 0, 0, 0, window, atom(b"WM_PROTOCOLS"), format_32,
+                          atom(b"WM_DELETE_WINDOW"))
     x11.XSendEvent(display.handle, window, 0, 0, event)
     x11.XFlush(display.handle)
-
-
-def read_png(path):
-    # The image tools write the header as three lines: "P6", the size, the largest value.
-    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
-                         check=True).stdout
-    _, size, _, pixels = ppm.split(b"\n", 3)
-    width, height = (int(n) for n in size.split())
-    return width, height, pixels
 
 
 def is_marker(r, g, b):
@@ -347,13 +334,14 @@ def is_marker(r, g, b):
 
 
 def region_pixels(path, geometry):
-    """(x, y, r, g, b) of each pixel of the region."""
-    width, height, pixels = read_png(path)
-    w, h, x0, y0 = geometry
-    for y in range(y0, min(y0 + h, height)):
-        row = pixels[3 * (y * width):3 * ((y + 1) * width)]
-        for x in range(x0, min(x0 + w, width)):
-            yield x, y, row[3 * x], row[3 * x + 1], row[3 * x + 2]
+    """(x, y, r, g, b) of each pixel of the picture's region."""
+    ppm = subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % geometry, "+repage",
+                          "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+    # The image tools write the header as three lines: "P6", the size, the largest value.
+    _, size, _, pixels = ppm.split(b"\n", 3)
+    width, x0, y0 = int(size.split()[0]), geometry[2], geometry[3]
+    for i in range(0, len(pixels), 3):
+        yield (x0 + i // 3 % width, y0 + i // 3 // width, *pixels[i:i + 3])
 
 
 def figure(path, geometry):
