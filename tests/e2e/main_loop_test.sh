@@ -59,7 +59,7 @@ wait_still
 # at gravity 25, for 0.46 s, and lands in the frame whose step takes it there. In steps of s it
 # gets there up to s/2 sooner (each step moves it at the speed of the step's end). Counted from
 # the frame that reset it, each frame worth its interval (up to 0.2 s).
-probe drop "$window" "$below_figure" r >"$work/drop.txt"
+probe drop "$window" "$below_figure" r >"$work/drop.txt" || fail "$(cat "$work/drop.txt")"
 read -r world frames step <"$work/drop.txt"
 echo "a fall from the reset: $world s of world time over $frames frames (longest step $step s)"
 awk -v w="$world" -v s="$step" 'BEGIN { exit !(w > 0.42 - s / 2 && w < 0.5 + s) }' ||
