@@ -9,19 +9,14 @@ game=$1 data_dir=$2 target=$3
 source "$root/tests/e2e/e2e_lib.sh"
 mkdir -p "$(dirname "$target")"
 
-start_game "$game" "$data_dir"
-wait_for_window
-wait_for_first_frame
-wait_still
+start_to_rest "$game" "$data_dir"
 # The frame-rate line at the foot, the help at the top left. No walk or jump: where a frame takes
 # a tenth of a second or more, a key may be let go frames too late, and a landing step may carry
 # the figure through its cloud.
 hold_until_changed F2 600x60+0+840
 hold_until_changed F1 500x270+0+0
 shot "$target"
-xdotool keydown Escape
-wait_for_exit
-xdotool keyup Escape
+quit_with_escape
 [ "$game_status" = 0 ] || fail "exit status after Escape was $game_status, not 0"
 said=$(grep -v -e '^loading shader: ' -e '^The file for loadTexture was successfully opened ' \
     "$game_log" || true)

@@ -97,24 +97,15 @@ wait_for_exit() {
     game_pid=""
 }
 
-# shot FILE [GEOMETRY]: the screen, or one region of it (WxH+X+Y); glance FILE: the whole screen
-# at a quarter of its size, cheap enough to poll; changed_pixels A B: how many pixels differ by
-# more than a little. Pictures are written with the fastest compression: the default takes
-# seconds for a full screen here.
+# shot FILE [GEOMETRY]: the screen, or one region of it (WxH+X+Y), written with the fastest
+# compression: the default takes seconds for a full screen here.
 shot() { x_client import -window root ${2:+-crop "$2" +repage} -quality 10 "$1"; }
-glance() { x_client import -window root -resize 25% -quality 10 "$1"; }
-changed_pixels() {
-    local count
-    count=$(compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1 || true)
-    # Large counts come in exponent notation.
-    awk -v n="$count" 'BEGIN { if (n !~ /^[0-9.e+]+$/) exit 1; printf "%d\n", n }' ||
-        fail "cannot compare $1 with $2: $count"
-}
 
-# wait_for_first_frame: the window shows something other than plain black.
+# wait_for_first_frame: the window shows something other than plain black (polled on the screen
+# at a quarter of its size, which is cheap).
 wait_for_first_frame() {
     local deadline=$((SECONDS + wait_limit))
-    until glance "$work/first.png" &&
+    until x_client import -window root -resize 25% -quality 10 "$work/first.png" &&
         [ "$(convert "$work/first.png" -format '%[fx:maxima]' info:)" != 0 ]; do
         game_running || fail "the game ended before drawing a frame"
         [ $SECONDS -lt $deadline ] || fail "no frame drawn after ${wait_limit}s"
@@ -124,17 +115,17 @@ wait_for_first_frame() {
 
 # wait_still: the picture stops changing (at the start, once the figure has landed): the same, but
 # for a few pixels, over five frames and a second (tests/e2e/screen_probe.py).
-wait_still() {
-    probe still "$window" || fail "the picture never came to rest"
-}
+wait_still() { probe still "$window" || fail "the picture never came to rest"; }
 
 # hold_until_changed KEYS GEOMETRY: holds the keys down until a frame shows the region changed
 # from how it looked before, so that a frame has certainly read them; on a still screen only they
-# change it.
+# change it. tap_until_changed: the same with the keys let go at once, between two frames.
 min_changed=200
 hold_until_changed() {
-    # shellcheck disable=SC2086 # the keys are words
-    probe hold "$window" "$2" "$min_changed" $1 || fail "$1 did not change region $2"
+    probe hold "$window" "$2" "$min_changed" "$1" || fail "$1 did not change region $2"
+}
+tap_until_changed() {
+    probe tap "$window" "$2" "$min_changed" "$1" || fail "a tap of $1 did not change region $2"
 }
 
 # probe ARGS...: what the X server shows of the game (tests/e2e/screen_probe.py); wait_frames N:
@@ -144,9 +135,7 @@ hold_until_changed() {
 python=python3
 [ ! -x /usr/bin/python3 ] || python=/usr/bin/python3
 probe() { "$python" "$e2e_dir/screen_probe.py" "$@"; }
-wait_frames() {
-    probe frames "$window" "$1" || fail "the game stopped showing frames"
-}
+wait_frames() { probe frames "$window" "$1" || fail "the game stopped showing frames"; }
 
 # take_focus: gives the window the focus that mouse motion needs, and the world its start again.
 # Without a window manager the focus is seen to go and come back, the window library puts the
@@ -158,3 +147,31 @@ take_focus() {
     hold_until_changed r 1600x900+0+0
     wait_still
 }
+
+# start_to_rest GAME DATA_DIR [ENV_ARGS...]: the game started, its window found, at rest after
+# its first frames.
+start_to_rest() {
+    start_game "$@"
+    wait_for_window
+    wait_for_first_frame
+    wait_still
+}
+
+# quit_with_escape: Escape held until the game has ended on it.
+quit_with_escape() {
+    xdotool keydown Escape
+    wait_for_exit
+    xdotool keyup Escape
+}
+
+# expect_clean_exit HOW: the game ended with status 0 (after HOW) and reported no GL error.
+expect_clean_exit() {
+    [ "$game_status" = 0 ] || fail "exit status after $1 was $game_status, not 0"
+    ! grep -q 'gl error detected' "$game_log" || fail "the game reported GL errors"
+}
+
+# between LOW VALUE HIGH: LOW < VALUE < HIGH, as decimals; below VALUE LIMIT: VALUE < LIMIT.
+# rmse A B: how much two pictures differ, the root mean square on 0..1.
+between() { awk -v low="$1" -v x="$2" -v high="$3" 'BEGIN { exit !(low < x && x < high) }'; }
+below() { awk -v x="$1" -v limit="$2" 'BEGIN { exit !(x < limit) }'; }
+rmse() { { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed 's/.*(\(.*\))/\1/'; }

@@ -5,7 +5,8 @@
 # (the figure stays upright on the screen). P shows the pointer and lets it go; P again hides it
 # and takes it back to the centre. One wheel step towards the player during a pause zooms out by
 # one step of the 0.2 s that ends a pause, 20 units, to three times the camera's distance (the
-# figure a third of its size); one step away during the next pause brings the same view back.
+# figure a third of its size); one step away during the next pause brings the same view back. A
+# tap of Escape, between two frames, ends the game with status 0.
 # Usage: input_test.sh GAME DATA_DIR
 source "$(dirname "$0")/e2e_lib.sh"
 
@@ -17,102 +18,80 @@ tall_sky_region=700x300+900+0
 figure_region=500x500+550+150
 
 pointer() { xdotool getmouselocation | sed -E 's/x:([0-9]+) y:([0-9]+) .*/\1 \2/'; }
+# expect_pointer POSITION DESCRIPTION [STATE]: where the pointer is, and how it is drawn and
+# whether it is held ("hidden held" or "shown free").
 expect_pointer() {
     [ "$(pointer)" = "$1" ] || fail "$2: the pointer is at $(pointer), not $1"
+    [ -z "${3:-}" ] || [ "$(probe pointer)" = "$3" ] || fail "$2: the pointer is not $3"
 }
-# expect_cursor hidden|shown DESCRIPTION: how the pointer is drawn, and whether it is held.
-expect_cursor() {
-    local held=free
-    [ "$1" = shown ] || held=held
-    [ "$(probe cursor)" = "$1" ] || fail "$2: the pointer is not $1"
-    [ "$(probe pointer)" = "$held" ] || fail "$2: the pointer is not $held"
-}
-# figure_in PNG: sets the top, bottom and lean of the figure's markers.
+# figure_in NAME: a screenshot, NAME.png; sets the top, bottom and lean of the figure's markers.
 figure_in() {
-    read -r left top _ bottom lean _ < <(probe figure "$1" "$figure_region")
-    [ "${left:-none}" != none ] || fail "no figure in $1"
+    shot "$work/$1.png"
+    read -r left top _ bottom lean _ < <(probe figure "$work/$1.png" "$figure_region")
+    [ "${left:-none}" != none ] || fail "no figure in $1.png"
 }
-upright() {
-    awk -v lean="$lean" 'BEGIN { exit !(lean > -3 && lean < 3) }' ||
-        fail "$1: the figure leans by $lean degrees on the screen"
-}
-# pointer_back DESCRIPTION: the pointer moved away returns to the centre within a few frames.
-pointer_back() {
+upright() { between -3 "$lean" 3 || fail "$1: the figure leans by $lean degrees on the screen"; }
+# move DX DY DESCRIPTION: the pointer moved away returns to the centre within a few frames.
+move() {
     local deadline=$((SECONDS + wait_limit))
+    xdotool mousemove_relative -- "$1" "$2"
     until [ "$(pointer)" = "$centre" ]; do
-        [ $SECONDS -lt $deadline ] || fail "$1: the pointer stays at $(pointer), it is not held"
+        [ $SECONDS -lt $deadline ] || fail "$3: the pointer stays at $(pointer), it is not held"
         sleep 0.1
     done
     wait_frames 1
 }
 
-start_game "$1" "$2"
-wait_for_window
-wait_for_first_frame
-wait_still
+start_to_rest "$1" "$2"
 take_focus
-expect_cursor hidden "with the focus"
-expect_pointer "$centre" "with the focus"
+expect_pointer "$centre" "with the focus" "hidden held"
 hold_until_changed F1 "$help_region"
-shot "$work/start.png"
-figure_in "$work/start.png"
+figure_in start
 upright "at the start"
 start_height=$((bottom - top))
 
 # The pause hands the pointer over at the centre, and the game leaves it where it is moved.
 hold_until_changed p "$help_region"
-expect_cursor shown "paused"
-expect_pointer "$centre" "paused"
+expect_pointer "$centre" "paused" "shown free"
 xdotool mousemove 200 150
 wait_frames 3
 expect_pointer "200 150" "paused, three frames after a move"
 xdotool click 5 # one step towards the player: zoom out
 hold_until_changed p "$help_region"
-expect_cursor hidden "after the pause"
-expect_pointer "$centre" "after the pause"
-shot "$work/zoomed.png"
-figure_in "$work/zoomed.png"
+expect_pointer "$centre" "after the pause" "hidden held"
+figure_in zoomed
 ratio=$(awk -v a=$((bottom - top)) -v b=$start_height 'BEGIN { printf "%.3f", a / b }')
 echo "the figure after one wheel step out: $((bottom - top)) pixels high, $ratio of its height"
-awk -v r="$ratio" 'BEGIN { exit !(r > 0.29 && r < 0.36) }' ||
+between 0.29 "$ratio" 0.36 ||
     fail "one wheel step did not zoom out to three times the distance"
 
 hold_until_changed p "$help_region"
 xdotool click 4 # one step away from the player: zoom in
 hold_until_changed p "$help_region"
 shot "$work/back.png"
-difference=$({ compare -metric RMSE "$work/start.png" "$work/back.png" null: 2>&1 || true; } |
-    sed 's/.*(\(.*\))/\1/')
+difference=$(rmse "$work/start.png" "$work/back.png")
 echo "the view after a step out and a step in against the view before: RMSE $difference"
-awk -v d="$difference" 'BEGIN { exit !(d < 0.01) }' ||
-    fail "the wheel step in did not undo the step out"
+below "$difference" 0.01 || fail "the wheel step in did not undo the step out"
 
 # Right, then up: the far scene (sky, sun, the clouds ahead) passes to the left, then sinks. A
 # larger turn and a tilt down then show the tilt's axis: about any other than the figure's own,
 # the camera would roll and the figure lean on the screen.
-xdotool mousemove_relative -- 12 0
-pointer_back "after a move to the right"
+move 12 0 "after a move to the right"
 shot "$work/turned.png"
 dx=$(probe shift "$work/start.png" "$work/turned.png" "$wide_sky_region" x)
 echo "turning right moved the far scene by $dx pixels"
 [ "$dx" -lt -20 ] || fail "moving the pointer right did not turn the view right"
-xdotool mousemove_relative -- 0 -3
-pointer_back "after a move up"
+move 0 -3 "after a move up"
 shot "$work/tilted.png"
 dy=$(probe shift "$work/turned.png" "$work/tilted.png" "$tall_sky_region" y)
 echo "tilting up moved the far scene by $dy pixels"
 [ "$dy" -gt 10 ] || fail "moving the pointer up did not tilt the camera up"
-xdotool mousemove_relative -- 30 0
-pointer_back "after a second move to the right"
-xdotool mousemove_relative -- 0 15
-pointer_back "after a move down"
-shot "$work/tilted.png"
-figure_in "$work/tilted.png"
+move 30 0 "after a second move to the right"
+move 0 15 "after a move down"
+figure_in tilted-after-turn
 upright "tilted after a turn"
 
-xdotool keydown Escape
+xdotool keydown Escape keyup Escape
 wait_for_exit
-xdotool keyup Escape
-[ "$game_status" = 0 ] || fail "exit status after Escape was $game_status, not 0"
-! grep -q 'gl error detected' "$game_log" || fail "the game reported GL errors"
+expect_clean_exit "a tap of Escape"
 echo "PASS"

@@ -6,9 +6,8 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 picture=$work/look.png
-status=0
-bash "$e2e_dir/../../scripts/look.sh" "$1" "$2" "$picture" >"$work/look.txt" 2>&1 || status=$?
-[ "$status" = 0 ] || fail "the look ended with status $status: $(cat "$work/look.txt")"
+bash "$e2e_dir/../../scripts/look.sh" "$1" "$2" "$picture" >"$work/look.txt" 2>&1 ||
+    fail "the look ended with status $?: $(cat "$work/look.txt")"
 [ "$(cat "$work/look.txt")" = "Screenshot saved: $picture" ] ||
     fail "the look printed more than where its picture is:
 $(cat "$work/look.txt")"

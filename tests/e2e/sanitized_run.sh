@@ -9,19 +9,14 @@ source "$(dirname "$0")/e2e_lib.sh"
 # check at exit: its own allocations then show as leaks from an unknown module, which no
 # suppression can name. Preloaded, it stays mapped, and what it still holds is reachable.
 driver=$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)
-start_game "$1" "$2" ${driver:+LD_PRELOAD=$driver} \
+start_to_rest "$1" "$2" ${driver:+LD_PRELOAD=$driver} \
     "ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}:verify_asan_link_order=0"
-wait_for_window
-wait_for_first_frame
 # A pause shows only through the help block toggled with it.
 for keys in F2 F1 w space "p F1" "p F1" r; do
     hold_until_changed "$keys" 1600x900+0+0
 done
-xdotool keydown Escape
-wait_for_exit
-xdotool keyup Escape
+quit_with_escape
 ! grep -E -m 5 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: ' "$game_log" ||
     fail "the sanitizers reported the above"
-[ "$game_status" = 0 ] || fail "exit status after Escape was $game_status, not 0"
-! grep -q 'gl error detected: ' "$game_log" || fail "the game reported GL errors"
+expect_clean_exit Escape
 echo "PASS: the sanitized game ran, took keys and quit cleanly"

@@ -4,23 +4,23 @@ shows (damage reports on its window), the pixels of a region, whether the pointe
 held, and the figure's markers in a screenshot; and a window manager's close request. Nothing
 here reaches into the game's process.
 
-Usage (inside the game's X server):
+Usage (inside the game's X server; KEYS is one argument, the key names separated by spaces):
   screen_probe.py frames WINDOW COUNT          waits until the window has shown COUNT more frames
   screen_probe.py still WINDOW                 waits until the window's picture stops changing
-  screen_probe.py hold WINDOW GEOMETRY N KEY...  holds the keys until a frame shows more than N
-                                               pixels of the region changed
-  screen_probe.py drop WINDOW GEOMETRY KEY     taps KEY, then reports the world time from the
-                                               first frame that moved the region to the last
-                                               (then a line on each frame)
-  screen_probe.py cursor                       "shown" or "hidden": the pointer's current image
-  screen_probe.py pointer                      "held" while a client holds the pointer, or "free"
+  screen_probe.py hold WINDOW GEOMETRY N KEYS  holds the keys until a frame changes N pixels
+  screen_probe.py tap WINDOW GEOMETRY N KEYS   the same for keys let go at once, between frames
+  screen_probe.py drop WINDOW GEOMETRY KEY     the world time of the motion that a tap starts
+  screen_probe.py pointer                      "shown"/"hidden" (its image), then "held"/"free"
   screen_probe.py close WINDOW                 asks the window to close, as a window manager does
-  screen_probe.py figure PNG [GEOMETRY]        the figure's orange markers: their box and lean
+  screen_probe.py figure PNG GEOMETRY          the figure's orange markers: their box and lean
   screen_probe.py shift A B GEOMETRY x|y       how far the region's picture moved from A to B
 Exit status 1 with a line on standard output when what was waited for did not come.
 """
 import atexit
 import ctypes
+import functools
+from ctypes import (POINTER, byref, c_char_p, c_int, c_long, c_ubyte, c_uint, c_ulong, c_ushort,
+                    c_void_p, cast)
 import math
 import os
 import select
@@ -41,13 +41,19 @@ def fail(message):
     sys.exit(1)
 
 
+def declare(library, name, restype, *argtypes):
+    """The library's C function, its result and argument types declared."""
+    function = getattr(library, name)
+    function.restype, function.argtypes = restype, list(argtypes)
+    return function
+
+
 class Display:
     """One connection to the X server named by DISPLAY, through the C libraries."""
 
     def __init__(self):
         self.x11 = ctypes.CDLL("libX11.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        declare(self.x11, "XOpenDisplay", c_void_p, c_char_p)
         # A loaded X server now and then refuses a connection: asked again, twice at most.
         for attempt in range(3):
             self.handle = self.x11.XOpenDisplay(None)
@@ -58,29 +64,23 @@ class Display:
             fail("screen_probe: cannot open the display " + os.environ.get("DISPLAY", "(unset)"))
         # Closed properly, after a round trip: requests still on their way when a connection
         # simply ends, with the server's events unread in it, can be dropped.
-        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        atexit.register(self.x11.XCloseDisplay, self.handle)
-        for name, restype, argtypes in [
-            ("XFlush", ctypes.c_int, []),
-            ("XSync", ctypes.c_int, [ctypes.c_int]),
-            ("XPending", ctypes.c_int, []),
-            ("XConnectionNumber", ctypes.c_int, []),
-            ("XNextEvent", ctypes.c_int, [ctypes.c_void_p]),
-            ("XGetImage", ctypes.c_void_p, [ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                           ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong,
-                                           ctypes.c_int]),
-            ("XKeysymToKeycode", ctypes.c_ubyte, [ctypes.c_ulong]),
-            ("XFree", ctypes.c_int, None),
-            ("XGetGeometry", ctypes.c_int, [ctypes.c_ulong] + [ctypes.c_void_p] * 7),
-            ("XDestroyImage", ctypes.c_int, None),
-            ("XStringToKeysym", ctypes.c_ulong, None),
+        atexit.register(declare(self.x11, "XCloseDisplay", c_int, c_void_p), self.handle)
+        # The calls on the display: it comes first.
+        for name, restype, *argtypes in [
+            ("XFlush", c_int), ("XSync", c_int, c_int), ("XPending", c_int),
+            ("XConnectionNumber", c_int), ("XNextEvent", c_int, c_void_p),
+            ("XGetImage", c_void_p, c_ulong, c_int, c_int, c_uint, c_uint, c_ulong, c_int),
+            ("XGetGeometry", c_int, c_ulong, *[c_void_p] * 7),
+            ("XKeysymToKeycode", c_ubyte, c_ulong), ("XDefaultRootWindow", c_ulong),
+            ("XGrabPointer", c_int, c_ulong, c_int, c_uint, c_int, c_int, c_ulong, c_ulong,
+             c_ulong),
+            ("XUngrabPointer", c_int, c_ulong), ("XInternAtom", c_ulong, c_char_p, c_int),
+            ("XSendEvent", c_int, c_ulong, c_int, c_long, c_void_p),
         ]:
-            function = getattr(self.x11, name)
-            function.restype = restype
-            # The display comes first, except for the calls on a pointer or a name alone.
-            function.argtypes = ([ctypes.c_void_p] + argtypes if argtypes is not None else
-                                 [ctypes.c_char_p if name == "XStringToKeysym" else
-                                  ctypes.c_void_p])
+            declare(self.x11, name, restype, c_void_p, *argtypes)
+        declare(self.x11, "XFree", c_int, c_void_p)
+        declare(self.x11, "XDestroyImage", c_int, c_void_p)
+        declare(self.x11, "XStringToKeysym", c_ulong, c_char_p)
 
 
 class Frames:
@@ -93,19 +93,17 @@ class Frames:
     def __init__(self, display, window):
         self.display = display
         damage = ctypes.CDLL("libXdamage.so.1")
-        event_base, error_base = ctypes.c_int(), ctypes.c_int()
-        damage.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
-                                                 ctypes.POINTER(ctypes.c_int)]
-        if not damage.XDamageQueryExtension(display.handle, ctypes.byref(event_base),
-                                            ctypes.byref(error_base)):
+        event_base, error_base = c_int(), c_int()
+        query = declare(damage, "XDamageQueryExtension", c_int, c_void_p, POINTER(c_int),
+                        POINTER(c_int))
+        if not query(display.handle, byref(event_base), byref(error_base)):
             fail("screen_probe: the X server has no damage extension")
-        damage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
-        damage.XDamageCreate.restype = ctypes.c_ulong
         self.notify = event_base.value
         self.window = window
-        damage.XDamageCreate(display.handle, window, self.REPORT_RAW_RECTANGLES)
+        declare(damage, "XDamageCreate", c_ulong, c_void_p, c_ulong, c_int)(
+            display.handle, window, self.REPORT_RAW_RECTANGLES)
         display.x11.XFlush(display.handle)
-        self.event = (ctypes.c_long * 24)()
+        self.event = (c_long * 24)()
         self.pending = None  # the first report of the next swap, read while finishing the last
 
     def report(self, deadline):
@@ -114,7 +112,7 @@ class Frames:
         while True:
             while x11.XPending(handle):
                 x11.XNextEvent(handle, self.event)
-                if ctypes.cast(self.event, ctypes.POINTER(ctypes.c_int))[0] == self.notify:
+                if cast(self.event, POINTER(c_int))[0] == self.notify:
                     # As longs: type, serial, send_event, display, drawable, damage, level and
                     # more in one, then the time.
                     return self.event[7]
@@ -144,8 +142,8 @@ class Frames:
                               0xFFFFFFFF, 2)  # all planes, ZPixmap
         if not image:
             fail("screen_probe: the region %dx%d+%d+%d cannot be read" % geometry)
-        fields = ctypes.cast(image, ctypes.POINTER(ctypes.c_int))
-        data = ctypes.cast(image, ctypes.POINTER(ctypes.c_void_p))[2]
+        fields = cast(image, POINTER(c_int))
+        data = cast(image, POINTER(c_void_p))[2]
         bytes_per_line = fields[11]  # four ints, the data pointer, five ints, then this
         raw = ctypes.string_at(data, bytes_per_line * height)
         x11.XDestroyImage(image)
@@ -188,15 +186,22 @@ def sampling(geometry):
     return max(1, math.ceil(math.sqrt(geometry[0] * geometry[1] / 150000)))
 
 
-def hold(window, geometry, least, keys):
+def hold(window, geometry, least, keys, tap=False):
     """Holds the keys down from one frame until a frame shows more than `least` pixels of the
-    region changed (counted on a grid where the region is large), then lets them go."""
+    region changed (counted on a grid where the region is large), then lets them go; or, for a
+    tap, lets them go at once, well before the next frame, and waits for the same change."""
     display = Display()
     frames = Frames(display, window)
     step = sampling(geometry)
     before = frames.grab(geometry, step)
-    for key in keys:
-        press(display, key, True)
+
+    def send(down):
+        for key in keys:
+            press(display, key, down)
+
+    send(True)
+    if tap:
+        send(False)
     deadline = time.monotonic() + WAIT_LIMIT
     count = 0
     try:
@@ -206,8 +211,8 @@ def hold(window, geometry, least, keys):
                     " ".join(keys), *geometry, count * step * step))
             count = changed(before, frames.grab(geometry, step))
     finally:
-        for key in keys:
-            press(display, key, False)
+        if not tap:
+            send(False)
 
 
 def still(window):
@@ -216,12 +221,9 @@ def still(window):
     from the first of those frames."""
     display = Display()
     frames = Frames(display, window)
-    size = [ctypes.c_uint() for _ in range(4)]
-    position = [ctypes.c_int(), ctypes.c_int()]
-    root = ctypes.c_ulong()
-    display.x11.XGetGeometry(display.handle, window, ctypes.byref(root),
-                             *(ctypes.byref(v) for v in position),
-                             *(ctypes.byref(v) for v in size))
+    root, position, size = c_ulong(), [c_int(), c_int()], [c_uint() for _ in range(4)]
+    display.x11.XGetGeometry(display.handle, window, byref(root),
+                             *(byref(v) for v in position + size))
     geometry = (size[0].value, size[1].value, 0, 0)
     deadline = time.monotonic() + WAIT_LIMIT
     reference, since, count = None, None, 0
@@ -239,11 +241,10 @@ def still(window):
 def press(display, key, down):
     """A key event as the keyboard would send it. It returns once the server has taken the event:
     a release still on its way when this process ends can be lost, and the key stays down."""
-    xtest = ctypes.CDLL("libXtst.so.6")
-    xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
-                                        ctypes.c_ulong]
+    fake = declare(ctypes.CDLL("libXtst.so.6"), "XTestFakeKeyEvent", c_int, c_void_p, c_uint,
+                   c_int, c_ulong)
     code = display.x11.XKeysymToKeycode(display.handle, display.x11.XStringToKeysym(key.encode()))
-    xtest.XTestFakeKeyEvent(display.handle, code, 1 if down else 0, 0)
+    fake(display.handle, code, 1 if down else 0, 0)
     display.x11.XSync(display.handle, 0)
 
 
@@ -284,69 +285,43 @@ def drop(window, geometry, key):
           " ".join("%.0f:%d" % (1000 * step, n) for step, n in zip(steps, motion)))
 
 
-def cursor():
-    display = Display()
-    fixes = ctypes.CDLL("libXfixes.so.3")
-    fixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    fixes.XFixesGetCursorImage.restype = ctypes.c_void_p
-    image = fixes.XFixesGetCursorImage(display.handle)
-    if not image:
-        fail("cursor: the X server gave no cursor image")
-    shorts = ctypes.cast(image, ctypes.POINTER(ctypes.c_ushort))
-    width, height = shorts[2], shorts[3]
-    # x, y, width, height, xhot, yhot (six shorts), the serial, then the pixel pointer.
-    pixels = ctypes.cast(ctypes.cast(image, ctypes.POINTER(ctypes.c_void_p))[3],
-                         ctypes.POINTER(ctypes.c_ulong))
-    drawn = any(pixels[i] >> 24 for i in range(width * height))
-    display.x11.XFree(image)
-    print("shown" if drawn else "hidden")
-
-
-def pointer_held():
-    """Whether some client holds the pointer: a grab of our own is refused while another lasts.
-    Ours, where it succeeds, is let go at once; it takes no event from anyone."""
+def pointer():
+    """How the pointer is drawn, and whether some client holds it: a grab of our own is refused
+    while another lasts. Ours, where it succeeds, is let go at once; it takes no event from
+    anyone."""
     display = Display()
     x11 = display.x11
-    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    x11.XDefaultRootWindow.restype = ctypes.c_ulong
-    x11.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint,
-                                 ctypes.c_int, ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong,
-                                 ctypes.c_ulong]
-    x11.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    image = declare(ctypes.CDLL("libXfixes.so.3"), "XFixesGetCursorImage", c_void_p,
+                    c_void_p)(display.handle)
+    if not image:
+        fail("pointer: the X server gave no cursor image")
+    shorts = cast(image, POINTER(c_ushort))
+    width, height = shorts[2], shorts[3]
+    # x, y, width, height, xhot, yhot (six shorts), the serial, then the pixel pointer.
+    pixels = cast(cast(image, POINTER(c_void_p))[3], POINTER(c_ulong))
+    drawn = any(pixels[i] >> 24 for i in range(width * height))
+    x11.XFree(image)
     grab_success, grab_mode_async = 0, 1
     status = x11.XGrabPointer(display.handle, x11.XDefaultRootWindow(display.handle), 0, 0,
                               grab_mode_async, grab_mode_async, 0, 0, 0)
     if status == grab_success:
         x11.XUngrabPointer(display.handle, 0)
         x11.XFlush(display.handle)
-    print("free" if status == grab_success else "held")
+    print(("shown" if drawn else "hidden") + (" free" if status == grab_success else " held"))
 
 
 def close(window):
     """What a window manager's close button sends: a WM_DELETE_WINDOW client message."""
     display = Display()
     x11 = display.x11
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.c_void_p]
     atom = lambda name: x11.XInternAtom(display.handle, name, 0)
     client_message, format_32 = 33, 32
     # The longs of a 64-bit XClientMessageEvent: type, serial, send_event, display, window,
     # message_type, format, then the data.
-    event = (ctypes.c_long * 24)(client_message, 0, 0, 0, window, atom(b"WM_PROTOCOLS"),
-                                 format_32, atom(b"WM_DELETE_WINDOW"))
+    event = (c_long * 24)(client_message, 0, 0, 0, window, atom(b"WM_PROTOCOLS"), format_32,
+                          atom(b"WM_DELETE_WINDOW"))
     x11.XSendEvent(display.handle, window, 0, 0, event)
     x11.XFlush(display.handle)
-
-
-def read_png(path):
-    # The image tools write the header as three lines: "P6", the size, the largest value.
-    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
-                         check=True).stdout
-    _, size, _, pixels = ppm.split(b"\n", 3)
-    width, height = (int(n) for n in size.split())
-    return width, height, pixels
 
 
 def is_marker(r, g, b):
@@ -359,16 +334,17 @@ def is_marker(r, g, b):
 
 
 def region_pixels(path, geometry):
-    """(x, y, r, g, b) of each pixel of the region (the whole picture when none is given)."""
-    width, height, pixels = read_png(path)
-    w, h, x0, y0 = geometry or (width, height, 0, 0)
-    for y in range(y0, min(y0 + h, height)):
-        row = pixels[3 * (y * width):3 * ((y + 1) * width)]
-        for x in range(x0, min(x0 + w, width)):
-            yield x, y, row[3 * x], row[3 * x + 1], row[3 * x + 2]
+    """(x, y, r, g, b) of each pixel of the picture's region."""
+    ppm = subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % geometry, "+repage",
+                          "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+    # The image tools write the header as three lines: "P6", the size, the largest value.
+    _, size, _, pixels = ppm.split(b"\n", 3)
+    width, x0, y0 = int(size.split()[0]), geometry[2], geometry[3]
+    for i in range(0, len(pixels), 3):
+        yield (x0 + i // 3 % width, y0 + i // 3 // width, *pixels[i:i + 3])
 
 
-def figure(path, geometry=None):
+def figure(path, geometry):
     """The box around the figure's markers in the region, and its lean: the angle from the
     vertical of the line from the centre of the lowest quarter of the markers (the feet) to the
     centre of the highest quarter (the head's stripe)."""
@@ -411,26 +387,23 @@ def shift(before, after, geometry, axis):
 
 
 def main(args):
-    if args[:1] == ["frames"] and len(args) == 3:
-        wait_frames(int(args[1], 0), int(args[2]))
-    elif args[:1] == ["hold"] and len(args) >= 5:
-        hold(int(args[1], 0), parse_geometry(args[2]), int(args[3]), args[4:])
-    elif args[:1] == ["still"] and len(args) == 2:
-        still(int(args[1], 0))
-    elif args[:1] == ["drop"] and len(args) == 4:
-        drop(int(args[1], 0), parse_geometry(args[2]), args[3])
-    elif args == ["cursor"]:
-        cursor()
-    elif args == ["pointer"]:
-        pointer_held()
-    elif args[:1] == ["close"] and len(args) == 2:
-        close(int(args[1], 0))
-    elif args[:1] == ["figure"] and len(args) in (2, 3):
-        figure(args[1], parse_geometry(args[2]) if len(args) == 3 else None)
-    elif args[:1] == ["shift"] and len(args) == 5 and args[4] in ("x", "y"):
-        shift(args[1], args[2], parse_geometry(args[3]), args[4])
-    else:
+    window = functools.partial(int, base=0)
+    axis = lambda text: text if text in ("x", "y") else fail(__doc__)
+    commands = {  # each command's function, and how it reads each of its arguments
+        "frames": (wait_frames, [window, int]),
+        "still": (still, [window]),
+        "hold": (hold, [window, parse_geometry, int, str.split]),
+        "tap": (functools.partial(hold, tap=True), [window, parse_geometry, int, str.split]),
+        "drop": (drop, [window, parse_geometry, str]),
+        "pointer": (pointer, []),
+        "close": (close, [window]),
+        "figure": (figure, [str, parse_geometry]),
+        "shift": (shift, [str, str, parse_geometry, axis]),
+    }
+    function, readers = commands.get(args[0] if args else "", (None, []))
+    if function is None or len(args) != len(readers) + 1:
         fail(__doc__)
+    function(*(read(text) for read, text in zip(readers, args[1:])))
 
 
 if __name__ == "__main__":

@@ -30,9 +30,6 @@ area=${area_width}x$area_height+$area_x+$area_y
 # Where F1 shows the help, and the rest of the area, which no overlay covers.
 help_region=$((area_width / 3))x$((area_height / 3))+$area_x+$area_y
 scene_region=$((area_width * 2 / 3))x$area_height+$((area_x + area_width / 3))+$area_y
-# rmse A B: compare's root mean square difference on 0..1.
-rmse() { { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed 's/.*(\(.*\))/\1/'; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 brightest() { convert "$1" -crop "$2" +repage -format "%[fx:$3]" info:; }
 # The start view's sky round the sun, in the reference's 320x180: where a turned camera shows
 # another part of the sky. How deep the figure sank on landing moves all but the sky, and decides
@@ -66,10 +63,7 @@ check_picture() {
         fail "lens flares $1: not the reference's start view (turned, or not filling its area)"
 }
 
-start_game "$1" "$2"
-wait_for_window
-wait_for_first_frame
-wait_still
+start_to_rest "$1" "$2"
 check_picture 2
 # From the start view the lens flares add nothing to see: F1 shows that a frame has read F10.
 min_changed=50
