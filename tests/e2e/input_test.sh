@@ -62,7 +62,10 @@ expect_pointer "$centre" "after the pause" "hidden held"
 figure_in zoomed
 ratio=$(awk -v a=$((bottom - top)) -v b=$start_height 'BEGIN { printf "%.3f", a / b }')
 echo "the figure after one wheel step out: $((bottom - top)) pixels high, $ratio of its height"
-between 0.29 "$ratio" 0.36 ||
+# About 0.31 here; how deep the figure sank on landing (a long frame sinks it further) decides
+# how much of it shows above the cloud in both pictures, which moves the ratio a few hundredths.
+# No zoom, or a step the wrong way, leaves it at 1 or above.
+between 0.25 "$ratio" 0.36 ||
     fail "one wheel step did not zoom out to three times the distance"
 
 hold_until_changed p "$help_region"
