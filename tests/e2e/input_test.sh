@@ -31,7 +31,9 @@ figure_in() {
     [ "${left:-none}" != none ] || fail "no figure in $1.png"
 }
 upright() { between -3 "$lean" 3 || fail "$1: the figure leans by $lean degrees on the screen"; }
-# move DX DY DESCRIPTION: the pointer moved away returns to the centre within a few frames.
+# move DX DY DESCRIPTION: the pointer moved away returns to the centre within a few frames. The
+# window library puts it back while the frame before the one that turns is ending, and that
+# frame's own report can still be on its way: the second frame reported shows the turn.
 move() {
     local deadline=$((SECONDS + wait_limit))
     xdotool mousemove_relative -- "$1" "$2"
@@ -39,7 +41,7 @@ move() {
         [ $SECONDS -lt $deadline ] || fail "$3: the pointer stays at $(pointer), it is not held"
         sleep 0.1
     done
-    wait_frames 1
+    wait_frames 2
 }
 
 start_to_rest "$1" "$2"
