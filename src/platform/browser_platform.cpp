@@ -74,8 +74,16 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
     return functionKey || !(event->ctrlKey || event->altKey || event->metaKey);
 }
 
+// The capture holds from the moment the browser grants it; its change event can come a frame
+// later, and a move in between would turn nothing.
+bool pointerHeld() {
+    EmscriptenPointerlockChangeEvent status;
+    return emscripten_get_pointerlock_status(&status) == EMSCRIPTEN_RESULT_SUCCESS &&
+           status.isActive;
+}
+
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*) {
-    if (pointerCaptured) {
+    if (pointerHeld()) {
         pointerX += event->movementX;
         pointerY += event->movementY;
     }
