@@ -123,6 +123,17 @@ void screenSpaceLensFlare(benchmark::State& state) {
 }
 BENCHMARK(screenSpaceLensFlare)->Unit(benchmark::kMillisecond);
 
+// The world step with the figure standing on the start cloud, at a frame of 60 a second (one
+// slice) and at the longest step (six slices, each with its contact and goal tests). Last, since
+// it moves the goal and the flag on.
+void worldStep(benchmark::State& state) {
+    const double step = static_cast<double>(state.range(0)) / 1000.0;
+    for (auto _ : state) {
+        updateWorld(step);
+    }
+}
+BENCHMARK(worldStep)->ArgName("ms")->Arg(16)->Arg(200)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
