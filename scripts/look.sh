@@ -11,8 +11,8 @@ mkdir -p "$(dirname "$target")"
 
 start_to_rest "$game" "$data_dir"
 # The frame-rate line at the foot, the help at the top left. No walk or jump: where a frame takes
-# a tenth of a second or more, a key may be let go frames too late, and a landing step may carry
-# the figure through its cloud.
+# a tenth of a second or more, a key may be let go frames too late and carry the figure off its
+# cloud.
 hold_until_changed F2 600x60+0+840
 hold_until_changed F1 500x270+0+0
 shot "$target"
